@@ -1,0 +1,28 @@
+#!/bin/sh
+# Installs the Debian packages named as arguments that are not installed yet: directly as root,
+# through sudo otherwise. Where neither is possible it prints the command to run and fails.
+command -v dpkg-query >/dev/null 2>&1 || exit 0
+missing=
+for package in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
+        missing="$missing $package"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+command="apt-get install -y --no-install-recommends$missing"
+if [ "$(id -u)" -eq 0 ]; then
+    sudo=
+elif command -v sudo >/dev/null 2>&1; then
+    sudo=sudo
+else
+    echo "Missing packages:$missing. As root, run: apt-get update && $command" >&2
+    exit 1
+fi
+
+echo "Installing missing packages:$missing"
+if ! $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q \
+    || ! $sudo env DEBIAN_FRONTEND=noninteractive $command -q; then
+    echo "Could not install:$missing. As root, run: apt-get update && $command" >&2
+    exit 1
+fi
