@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 RUN_PACKAGES := cmake make g++ qtbase5-dev
 TEST_PACKAGES := $(RUN_PACKAGES)
 
-.PHONY: run test build deps-run deps-test
+.PHONY: run test bench build deps-run deps-test
 
 run: deps-run build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ] && [ -z "$$QT_QPA_PLATFORM" ]; then \
@@ -14,6 +14,9 @@ run: deps-run build
 
 test: deps-test build
 	cd $(BUILD_DIR) && ctest --output-on-failure
+
+bench: deps-run build
+	$(BUILD_DIR)/bench/bench_kubrisk
 
 build:
 	cmake -S . -B $(BUILD_DIR)
