@@ -82,8 +82,14 @@ void paintCellGrid(QLabel *const (&grid)[Rows][Columns], const int (&values)[Row
                    const QString &filledStyle, const QString &emptyStyle)
 {
     for (int row = 0; row < Rows; ++row) {
-        for (int column = 0; column < Columns; ++column)
-            grid[row][column]->setStyleSheet(values[row][column] ? filledStyle : emptyStyle);
+        for (int column = 0; column < Columns; ++column) {
+            QLabel *cell = grid[row][column];
+            const QString &style = values[row][column] ? filledStyle : emptyStyle;
+            // setStyleSheet re-polishes even for an identical text, at many times the cost of
+            // repainting the cell, so a label is only restyled when its cell has changed.
+            if (cell->styleSheet() != style)
+                cell->setStyleSheet(style);
+        }
     }
 }
 

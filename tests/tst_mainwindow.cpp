@@ -109,6 +109,30 @@ QStringList picture(const MainWindow &window)
     return rows;
 }
 
+// Records which of the given labels receive a style change.
+class StyleChanges : public QObject
+{
+public:
+    explicit StyleChanges(const QList<QLabel *> &labels)
+        : labels(labels)
+    {
+        for (QLabel *label : labels)
+            label->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::StyleChange)
+            indices << labels.indexOf(static_cast<QLabel *>(watched));
+        return false;
+    }
+
+    QSet<int> indices;
+
+private:
+    const QList<QLabel *> labels;
+};
+
 } // namespace
 
 class tst_MainWindow : public QObject
@@ -399,6 +423,9 @@ void tst_MainWindow::moves()
     tester.setBoard(settled);
     const QStringList before = tester.board();
     tester.setPiece(shape, rotation, from.x(), from.y());
+    tester.refreshBoard();
+    const QStringList shown = tester.board();
+    StyleChanges restyled(window.findChild<QWidget *>("stage")->findChildren<QLabel *>());
 
     qInstallMessageHandler(recordDebugLine);
     QTest::keyClick(&window, Qt::Key(key));
@@ -416,6 +443,13 @@ void tst_MainWindow::moves()
     }
     QCOMPARE(board, before);
     QCOMPARE(picture(window), tester.board());
+    // A repaint restyles only the labels whose cells changed.
+    QSet<int> changed;
+    for (int i = 0; i < kRows * kColumns; ++i) {
+        if (shown[i / kColumns][i % kColumns] != tester.board()[i / kColumns][i % kColumns])
+            changed << i;
+    }
+    QCOMPARE(restyled.indices, changed);
 }
 
 void tst_MainWindow::clearRows_data()
