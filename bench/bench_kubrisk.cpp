@@ -67,8 +67,7 @@ int main(int argc, char *argv[])
     // A fresh square at the top of an empty board, painted, with the lying bar next.
     const auto freshPiece = [&] {
         tester.setBoard({});
-        tester.setPiece(5, 0, 3, 0);
-        tester.setNext(4, 1);
+        tester.setPiece(5, 0, 3, 0, 4, 1);
         tester.refreshBoard();
     };
 
@@ -76,7 +75,7 @@ int main(int argc, char *argv[])
     const auto restingPiece = [&] {
         freshPiece();
         tester.setBoard({"####.#####"});
-        tester.setPiece(4, 0, 3, 16);
+        tester.setPiece(4, 0, 3, 16, 4, 1);
         tester.refreshBoard();
     };
     const auto tick = [&] { QMetaObject::invokeMethod(&window, "gameEvent"); };
