@@ -1,9 +1,11 @@
 # Two commands, each doing its own set-up: `make run` and `make test`.
 BUILD_DIR ?= build
+SANITIZE_DIR ?= build-sanitize
+SANITIZERS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 RUN_PACKAGES := cmake make g++ qtbase5-dev
 TEST_PACKAGES := $(RUN_PACKAGES)
 
-.PHONY: run test bench build deps-run deps-test
+.PHONY: run test bench sanitize build deps-run deps-test
 
 run: deps-run build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ] && [ -z "$$QT_QPA_PLATFORM" ]; then \
@@ -14,6 +16,16 @@ run: deps-run build
 
 test: deps-test build
 	cd $(BUILD_DIR) && ctest --output-on-failure
+
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, with assertions on;
+# any report fails the run.
+sanitize: deps-test
+	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$(SANITIZERS)" \
+		-DCMAKE_EXE_LINKER_FLAGS="$(SANITIZERS)"
+	cmake --build $(SANITIZE_DIR) --parallel
+	cd $(SANITIZE_DIR) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+		UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure
 
 bench: deps-run build
 	$(BUILD_DIR)/bench/bench_kubrisk
