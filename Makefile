@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
 SANITIZERS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 RUN_PACKAGES := cmake make g++ qtbase5-dev
-TEST_PACKAGES := $(RUN_PACKAGES)
+TEST_PACKAGES := $(RUN_PACKAGES) binutils-mingw-w64-x86-64 desktop-file-utils appstream
 
 .PHONY: run test bench sanitize build deps-run deps-test
 

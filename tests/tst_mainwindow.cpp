@@ -199,6 +199,13 @@ void tst_MainWindow::construction()
     QCOMPARE(window.maximumSize(), QSize(275, 350));
     QVERIFY(!tester.timer()->isActive());
 
+    // The embedded icon, the same picture as the Windows one, is the window's own.
+    const QImage icon = QImage(":/main.png").convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(icon.size(), QSize(256, 256));
+    QCOMPARE(QImage(KUBRISK_WINDOWS_ICON).convertToFormat(QImage::Format_ARGB32), icon);
+    QVERIFY(icon.pixelColor(0, 0).alpha() == 0 && icon.pixelColor(128, 230).alpha() == 255);
+    QVERIFY(!window.windowIcon().isNull());
+
     const QMetaObject &meta = MainWindow::staticMetaObject;
     QCOMPARE(meta.methodCount() - meta.methodOffset(), 2);
     for (int i = 0; i < 2; ++i) {
