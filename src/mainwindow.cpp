@@ -63,7 +63,8 @@ const QString kEmptyBoardStyle = QStringLiteral("border:0px;background:#FFF");
 const QString kFilledPreviewStyle = QStringLiteral("border:0px;background-color:#5709A7");
 const QString kEmptyPreviewStyle = kNewCellStyle;
 
-template<int Rows, int Columns> void createCellGrid(QWidget *area, QLabel *(&grid)[Rows][Columns])
+template<int Rows, int Columns>
+void createCellGrid(QWidget *area, QLabel *(&grid)[Rows][Columns])
 {
     for (int row = 0; row < Rows; ++row) {
         for (int column = 0; column < Columns; ++column) {
