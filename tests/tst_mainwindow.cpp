@@ -183,7 +183,8 @@ void tst_MainWindow::shapeTable()
         QCOMPARE(normalized(cells) == cells, !offCorner.contains(rotation));
         for (int other = 0; other < kShapeCount * kRotationCount; ++other) {
             if (other / kRotationCount != shape)
-                QVERIFY(normalized(cells) != normalized(pattern(other / 4, other % 4)));
+                QVERIFY(normalized(cells)
+                        != normalized(pattern(other / kRotationCount, other % kRotationCount)));
         }
     }
     QCOMPARE(rotations.size(), distinctRotations);
@@ -264,15 +265,11 @@ void tst_MainWindow::start()
     QT_WARNING_POP
 
     // The first draw falls from column 3, row 0; the second waits in the preview.
-    QVector<QPoint> cells;
-    for (int i = 0; i < kRows * kColumns; ++i) {
-        if (tester.board()[i / kColumns][i % kColumns] == '#')
-            cells << QPoint(i % kColumns, i / kColumns);
-    }
     QVector<QPoint> expected = pattern(draws[0] % kShapeCount, draws[1] % kRotationCount);
     for (QPoint &cell : expected)
         cell += QPoint(3, 0);
-    QCOMPARE(cells, expected);
+    QCOMPARE(tester.pieceCells(), expected);
+    QCOMPARE(tester.board().join("").count('#'), 4);
     QCOMPARE(boardPicture(window), tester.board());
     const QStringList preview
             = picture(window.findChild<QWidget *>("Tip"), kPreviewPurple, kNewCell);
