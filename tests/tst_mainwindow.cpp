@@ -270,6 +270,8 @@ void tst_MainWindow::start()
         cell += QPoint(3, 0);
     QCOMPARE(tester.pieceCells(), expected);
     QCOMPARE(tester.board().join("").count('#'), 4);
+    for (QPoint cell : expected)
+        QCOMPARE(tester.board()[cell.y()][cell.x()], '#');
     QCOMPARE(boardPicture(window), tester.board());
     const QStringList preview
             = picture(window.findChild<QWidget *>("Tip"), kPreviewPurple, kNewCell);
