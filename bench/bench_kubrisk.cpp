@@ -73,7 +73,6 @@ int main(int argc, char *argv[])
 
     // An upright bar resting on the floor, completing the bottom row.
     const auto restingPiece = [&] {
-        freshPiece();
         tester.setBoard({"####.#####"});
         tester.setPiece(4, 0, 3, 16, 4, 1);
         tester.refreshBoard();
