@@ -30,6 +30,8 @@ public:
         return rows;
     }
 
+    int filledCells() const { return board().join(QString()).count('#'); }
+
     // Replaces the board by `rows`, whose last row becomes the bottom one; rows above are empty.
     void setBoard(const QStringList &rows)
     {
