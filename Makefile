@@ -16,7 +16,7 @@ run: deps-run build
 
 test: deps-test build
 	cd $(BUILD_DIR) && ctest --output-on-failure
-	@grep -h "random play:" $(BUILD_DIR)/Testing/Temporary/LastTest.log | sed 's/^.*random play/random play/' || true
+	@grep -h "random play:" $(BUILD_DIR)/Testing/Temporary/LastTest.log | sed 's/^.*random play/random play/' | sort -u || true
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, with assertions on;
 # any report fails the run.

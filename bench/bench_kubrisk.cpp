@@ -66,15 +66,15 @@ int main(int argc, char *argv[])
 
     // A fresh square at the top of an empty board, painted, with the lying bar next.
     const auto freshPiece = [&] {
-        tester.setBoard({});
-        tester.setPiece(5, 0, 3, 0, 4, 1);
+        tester.setBoard("~");
+        tester.setPiece(5, 0, {3, 0}, 4, 1);
         tester.refreshBoard();
     };
 
     // An upright bar resting on the floor, completing the bottom row.
     const auto restingPiece = [&] {
-        tester.setBoard({"####.#####"});
-        tester.setPiece(4, 0, 3, 16, 4, 1);
+        tester.setBoard("~|####.#####");
+        tester.setPiece(4, 0, {3, 16}, 4, 1);
         tester.refreshBoard();
     };
     const auto tick = [&] { QMetaObject::invokeMethod(&window, "gameEvent"); };

@@ -3,7 +3,7 @@
 
 #include "mainwindow.h"
 
-#include <QPoint>
+#include <QRect>
 #include <QStringList>
 #include <QTimer>
 #include <QVector>
@@ -17,65 +17,75 @@ public:
         : w(window)
     { }
 
-    // The board as 20 rows of '#' (any non-zero value) and '.', top row first.
+    // A board drawn from the top, rows split by '|', where the row '~' stands for as many empty
+    // rows as make 20: '#' is a filled cell, '.' an empty one and '@' one of the falling piece.
+    static QStringList rows(const QString &drawing)
+    {
+        QStringList rows = drawing.split('|');
+        const int gap = rows.indexOf("~");
+        rows.removeAt(gap);
+        while (rows.size() < kRows)
+            rows.insert(gap, QString(kColumns, '.'));
+        return rows;
+    }
+
+    // The board drawn so, the falling piece only while a game runs. A cell that holds neither 0
+    // nor 1, or a piece that is not made of filled cells of the board, spoils the drawing.
     QStringList board() const
     {
         QStringList rows;
         for (const auto &row : w.board) {
-            QString text;
+            rows << QString();
             for (int value : row)
-                text += value ? '#' : '.';
-            rows << text;
+                rows.last() += value == 1 ? '#' : value == 0 ? '.' : '?';
+        }
+        for (QPoint cell : w.timer->isActive() ? pieceCells() : QVector<QPoint>()) {
+            if (!QRect(0, 0, kColumns, kRows).contains(cell) || rows[cell.y()][cell.x()] != '#')
+                return {"the falling piece is not on the board"};
+            rows[cell.y()][cell.x()] = '@';
         }
         return rows;
     }
 
-    int filledCells() const { return board().join(QString()).count('#'); }
-
-    // Replaces the board by `rows`, whose last row becomes the bottom one; rows above are empty.
-    void setBoard(const QStringList &rows)
+    void setBoard(const QString &drawing)
     {
-        const int top = kRows - int(rows.size());
-        for (int row = 0; row < kRows; ++row) {
-            for (int column = 0; column < kColumns; ++column)
-                w.board[row][column] = row >= top && rows[row - top][column] == '#';
-        }
+        const QString cells = rows(drawing).join(QString());
+        for (int i = 0; i < kRows * kColumns; ++i)
+            w.board[i / kColumns][i % kColumns] = cells[i] != '.';
     }
 
-    int &cell(int row, int column) { return w.board[row][column]; }
-
     // Makes the given piece the falling one and writes its cells, as a spawn or a move would.
-    void setPiece(int shape, int rotation, int x, int y, int nextShape = 0, int nextRotation = 0)
+    void setPiece(int shape, int rotation, QPoint box, int nextShape, int nextRotation)
     {
-        w.curShape = shape;
-        w.curRotation = rotation;
-        w.curX = x;
-        w.curY = y;
-        w.nextShape = nextShape;
-        w.nextRotation = nextRotation;
+        std::tie(w.curShape, w.curRotation, w.curX, w.curY, w.nextShape, w.nextRotation)
+                = std::make_tuple(shape, rotation, box.x(), box.y(), nextShape, nextRotation);
         w.placePiece();
     }
 
-    // The falling piece's box position and rotation, and its board cells (x column, y row).
-    QVector<int> piece() const { return {w.curX, w.curY, w.curRotation}; }
+    // The board cells (x column, y row) that the piece fields describe.
     QVector<QPoint> pieceCells() const
     {
         QVector<QPoint> cells;
-        for (int r = 0; r < kBoxSize; ++r) {
-            for (int c = 0; c < kBoxSize; ++c) {
-                if (w.shapes[w.curShape][w.curRotation][r][c])
-                    cells << QPoint(w.curX + c, w.curY + r);
-            }
+        for (int i = 0; i < kBoxSize * kBoxSize; ++i) {
+            if (w.shapes[w.curShape][w.curRotation][i / kBoxSize][i % kBoxSize])
+                cells << QPoint(w.curX + i % kBoxSize, w.curY + i / kBoxSize);
         }
         return cells;
     }
 
+    QPoint box() const { return {w.curX, w.curY}; }
     int score() const { return w.score; }
     bool isMoving() const { return w.moving; }
     QTimer *timer() const { return w.timer; }
     void tick() { w.gameEvent(); }
-    void clearFullRows() { w.clearFullRows(); }
     void refreshBoard() { w.refreshBoard(); }
+
+    // The game draws its pieces from Qt's generator; a test seeds it and draws alongside.
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    static void seed(uint value) { qsrand(value); }
+    static int draw() { return qrand(); }
+    QT_WARNING_POP
 
 private:
     MainWindow &w;
