@@ -2,17 +2,15 @@
 BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
 SANITIZERS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
-RUN_PACKAGES := cmake make g++ qtbase5-dev
-TEST_PACKAGES := $(RUN_PACKAGES) binutils-mingw-w64-x86-64 desktop-file-utils appstream
+# A Chinese font for the window's texts, Wayland's platform plugin, and xdpyinfo for the display
+# check.
+RUN_PACKAGES := cmake make g++ qtbase5-dev fonts-wqy-microhei qtwayland5 x11-utils
+TEST_PACKAGES := $(RUN_PACKAGES) binutils-mingw-w64-x86-64 desktop-file-utils appstream xvfb xauth
 
 .PHONY: run test bench sanitize build deps-run deps-test
 
 run: deps-run build
-	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ] && [ -z "$$QT_QPA_PLATFORM" ]; then \
-		echo "kubrisk: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set); start it from a desktop session."; \
-		exit 1; \
-	fi
-	$(BUILD_DIR)/kubrisk
+	@sh tools/run-game.sh $(BUILD_DIR)/kubrisk
 
 test: deps-test build
 	cd $(BUILD_DIR) && ctest --output-on-failure

@@ -7,6 +7,8 @@ int main(int argc, char *argv[])
     // Keeps the fixed window at its size in logical pixels on high-DPI screens.
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QApplication app(argc, argv);
+    // The Wayland app id, by which a desktop matches the window with its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KUBRISK_APP_ID));
     MainWindow window;
     window.show();
     return app.exec();
