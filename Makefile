@@ -6,8 +6,11 @@ SANITIZERS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-f
 # check.
 RUN_PACKAGES := cmake make g++ qtbase5-dev fonts-wqy-microhei qtwayland5 x11-utils
 TEST_PACKAGES := $(RUN_PACKAGES) binutils-mingw-w64-x86-64 desktop-file-utils appstream xvfb xauth
+# The packaging tools and the package's build dependencies (debian/control).
+DEB_PACKAGES := debhelper dpkg-dev lintian cmake g++ qtbase5-dev
+DEB_DIR ?= build-deb
 
-.PHONY: run test bench sanitize build deps-run deps-test
+.PHONY: run test bench sanitize deb build deps-run deps-test
 
 run: deps-run build
 	@sh tools/run-game.sh $(BUILD_DIR)/kubrisk
@@ -28,6 +31,25 @@ sanitize: deps-test
 
 bench: deps-run build
 	$(BUILD_DIR)/bench/bench_kubrisk
+
+# The binary package into dist/, built from a copy of the tracked files, checked by lintian and
+# for the files a player's system needs.
+deb:
+	@sh tools/install-packages.sh $(DEB_PACKAGES)
+	rm -rf $(DEB_DIR) && mkdir -p $(DEB_DIR)/kubrisk dist
+	git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t $(DEB_DIR)/kubrisk
+	cd $(DEB_DIR)/kubrisk && dpkg-buildpackage -us -uc -b
+	rm -f dist/kubrisk_*.deb && mv $(DEB_DIR)/kubrisk_*.deb dist/
+	lintian --fail-on error,warning dist/kubrisk_*.deb
+	@dpkg-deb --field dist/kubrisk_*.deb Depends | grep 'fonts-wqy-microhei | fonts-noto-cjk' >/dev/null
+	@contents=$$(dpkg-deb --contents dist/kubrisk_*.deb); for file in games/kubrisk \
+		share/man/man6/kubrisk.6.gz share/applications/org.kubrisk.Kubrisk.desktop \
+		share/icons/hicolor/256x256/apps/org.kubrisk.Kubrisk.png \
+		share/metainfo/org.kubrisk.Kubrisk.metainfo.xml; do \
+		echo "$$contents" | grep " ./usr/$$file$$" >/dev/null || { echo "no /usr/$$file"; exit 1; }; \
+	done
+	@grep -qx 'Exec=/usr/games/kubrisk' $(DEB_DIR)/kubrisk/debian/kubrisk/usr/share/applications/org.kubrisk.Kubrisk.desktop
+	@echo "built and checked: $$(ls dist/kubrisk_*.deb)"
 
 build:
 	cmake -S . -B $(BUILD_DIR)

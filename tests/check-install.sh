@@ -12,7 +12,7 @@ DESTDIR="$root" cmake --install "$build" --prefix /usr > /dev/null
 test -s "$root/usr/share/icons/hicolor/256x256/apps/$id.png"
 desktop-file-validate "$entry"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml"
-game=$(find "$root/usr" -type f -name "$(sed -n 's/^Exec=//p' "$entry")")
+game=$(find "$root/usr" -type f -name "$(basename "$(sed -n 's/^Exec=//p' "$entry")")")
 expected=$(sed -n 's/^StartupWMClass=//p' "$entry")
 class=$(QT_QPA_PLATFORM=xcb xvfb-run -a sh -c '"$1" & for i in $(seq 100); do
     xprop -name Kubrisk WM_CLASS && break; sleep 0.1; done; kill $!' sh "$game" 2>/dev/null)
