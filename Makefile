@@ -1,10 +1,19 @@
 # Two commands, each doing its own set-up: `make run` and `make test`.
+# Qt 5.15 unless QT=6 asks for the second build, which has folders and packages of its own.
+QT ?= 5
+ifeq ($(QT),6)
+BUILD_DIR ?= build-qt6
+SANITIZE_DIR ?= build-sanitize-qt6
+QT_PACKAGES := qt6-base-dev qt6-base-dev-tools qt6-wayland
+else
 BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
+QT_PACKAGES := qtbase5-dev qtwayland5
+endif
 SANITIZERS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 # A Chinese font for the window's texts, Wayland's platform plugin, and xdpyinfo for the display
 # check.
-RUN_PACKAGES := cmake make g++ qtbase5-dev fonts-wqy-microhei qtwayland5 x11-utils
+RUN_PACKAGES := cmake make g++ $(QT_PACKAGES) fonts-wqy-microhei x11-utils
 TEST_PACKAGES := $(RUN_PACKAGES) binutils-mingw-w64-x86-64 desktop-file-utils appstream xvfb xauth
 # The packaging tools and the package's build dependencies (debian/control).
 DEB_PACKAGES := debhelper dpkg-dev lintian cmake g++ qtbase5-dev
@@ -22,7 +31,7 @@ test: deps-test build
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, with assertions on;
 # any report fails the run.
 sanitize: deps-test
-	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$(SANITIZERS)" \
+	cmake -S . -B $(SANITIZE_DIR) -DKUBRISK_QT_MAJOR=$(QT) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$(SANITIZERS)" \
 		-DCMAKE_EXE_LINKER_FLAGS="$(SANITIZERS)"
 	cmake --build $(SANITIZE_DIR) --parallel
 	cd $(SANITIZE_DIR) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
@@ -52,7 +61,7 @@ deb:
 	@echo "built and checked: $$(ls dist/kubrisk_*.deb)"
 
 build:
-	cmake -S . -B $(BUILD_DIR)
+	cmake -S . -B $(BUILD_DIR) -DKUBRISK_QT_MAJOR=$(QT)
 	cmake --build $(BUILD_DIR) --parallel
 
 deps-run:

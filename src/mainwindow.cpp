@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <cstring>
+#include <random>
 
 // clang-format off
 const int kShapeTable[kShapeCount * kRotationCount * kBoxSize * kBoxSize] = {
@@ -96,6 +97,20 @@ void paintCellGrid(QLabel *const (&grid)[Rows][Columns], const int (&values)[Row
 
 } // namespace
 
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+static thread_local std::minstd_rand pieceGenerator;
+
+void qsrand(uint seed)
+{
+    pieceGenerator.seed(seed);
+}
+
+int qrand()
+{
+    return int(pieceGenerator());
+}
+#endif
+
 // Construction wires the form, the two cell grids, the seed and the idle gravity timer.
 
 MainWindow::MainWindow(QWidget *parent)
@@ -109,7 +124,11 @@ MainWindow::MainWindow(QWidget *parent)
     createCellGrid(ui->Tip, nextCells);
     QT_WARNING_PUSH
     QT_WARNING_DISABLE_DEPRECATED
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    qsrand(uint(QDateTime::currentDateTime().toSecsSinceEpoch()));
+#else
     qsrand(QDateTime::currentDateTime().toTime_t());
+#endif
     QT_WARNING_POP
     timer = new QTimer(this);
     connect(timer, SIGNAL(timeout()), this, SLOT(gameEvent()));

@@ -23,6 +23,14 @@ constexpr int kSpawnColumn = 3;
 // rotation r + 1 is rotation r turned a quarter anticlockwise inside the same box.
 extern const int kShapeTable[kShapeCount * kRotationCount * kBoxSize * kBoxSize];
 
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+// Qt 6 dropped qsrand and qrand. On Linux, Qt 5's were a standard minimal-standard engine per
+// thread, with seed 0 acting as 1; these are the same, so that one seed draws the same pieces in
+// both builds.
+void qsrand(uint seed);
+int qrand();
+#endif
+
 class MainWindow : public QMainWindow
 {
     Q_OBJECT

@@ -14,7 +14,7 @@ desktop-file-validate "$entry"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml"
 game=$(find "$root/usr" -type f -name "$(basename "$(sed -n 's/^Exec=//p' "$entry")")")
 expected=$(sed -n 's/^StartupWMClass=//p' "$entry")
-class=$(QT_QPA_PLATFORM=xcb xvfb-run -a sh -c '"$1" & for i in $(seq 100); do
+class=$(QT_QPA_PLATFORM=xcb xvfb-run -a sh -c '"$1" & for i in $(seq 300); do
     xprop -name Kubrisk WM_CLASS && break; sleep 0.1; done; kill $!' sh "$game" 2>/dev/null)
 test "$class" = "WM_CLASS(STRING) = \"kubrisk\", \"$expected\""
 echo "installed and validated: $id, window class $expected"
