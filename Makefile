@@ -16,7 +16,7 @@ SANITIZERS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-f
 RUN_PACKAGES := cmake make g++ $(QT_PACKAGES) fonts-wqy-microhei x11-utils
 TEST_PACKAGES := $(RUN_PACKAGES) binutils-mingw-w64-x86-64 desktop-file-utils appstream xvfb xauth
 # The packaging tools and the package's build dependencies (debian/control).
-DEB_PACKAGES := debhelper dpkg-dev lintian cmake g++ qtbase5-dev
+DEB_PACKAGES := build-essential debhelper dpkg-dev lintian cmake qtbase5-dev
 DEB_DIR ?= build-deb
 
 .PHONY: run test bench sanitize deb build deps-run deps-test
