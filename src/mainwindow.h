@@ -24,9 +24,8 @@ constexpr int kSpawnColumn = 3;
 extern const int kShapeTable[kShapeCount * kRotationCount * kBoxSize * kBoxSize];
 
 #if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-// Qt 6 dropped qsrand and qrand. On Linux, Qt 5's were a standard minimal-standard engine per
-// thread, with seed 0 acting as 1; these are the same, so that one seed draws the same pieces in
-// both builds.
+// Qt 6 dropped qsrand and qrand. On Linux, Qt 5's were a std::minstd_rand per thread, where
+// seed 0 acts as 1; the Qt 6 build gets the same, so that one seed draws the same pieces in both.
 void qsrand(uint seed);
 int qrand();
 #endif
