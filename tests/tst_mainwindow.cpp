@@ -416,6 +416,7 @@ void tst_MainWindow::randomPlay()
             // A restart clears the board and the score of the game before.
             QTest::mouseClick(window->findChild<QPushButton *>("StartGame"), Qt::LeftButton);
             QCOMPARE(filled(tester.board()), 4);
+            QCOMPARE(picture(*window, "stage"), shown(tester.board()));
             QCOMPARE(picture(*window, "Tip", kBoxSize).join(QString()).count('#'), 4);
             QCOMPARE(label->text(), "分数:0");
             QCOMPARE(tester.timer()->interval(), 700);
