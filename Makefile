@@ -31,8 +31,8 @@ test: deps-test build
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, with assertions on;
 # any report fails the run.
 sanitize: deps-test
-	cmake -S . -B $(SANITIZE_DIR) -DKUBRISK_QT_MAJOR=$(QT) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$(SANITIZERS)" \
-		-DCMAKE_EXE_LINKER_FLAGS="$(SANITIZERS)"
+	cmake -S . -B $(SANITIZE_DIR) -DKUBRISK_QT_MAJOR=$(QT) -DCMAKE_BUILD_TYPE=Debug \
+		-DCMAKE_CXX_FLAGS="$(SANITIZERS)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZERS)"
 	cmake --build $(SANITIZE_DIR) --parallel
 	cd $(SANITIZE_DIR) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \

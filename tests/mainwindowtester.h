@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QVector>
 
+#include <tuple>
+
 // The window's one friend: it sets up boards and pieces and reads the model, so that a test can
 // reach a game state in one step and then drive the window the way a player does.
 class MainWindowTester
