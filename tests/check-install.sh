@@ -2,6 +2,9 @@
 # Installs the build into a scratch folder, validates what a Linux desktop reads from it, and
 # checks that the running window's X11 class is the one the menu entry names.
 set -e
+for tool in desktop-file-validate appstreamcli xvfb-run xprop; do
+    command -v $tool >/dev/null || { echo "skipped: no $tool here"; exit 77; }
+done
 build=$1
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
