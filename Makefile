@@ -15,11 +15,17 @@ SANITIZERS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-f
 # check.
 RUN_PACKAGES := cmake make g++ $(QT_PACKAGES) fonts-wqy-microhei x11-utils
 TEST_PACKAGES := $(RUN_PACKAGES) binutils-mingw-w64-x86-64 desktop-file-utils appstream xvfb xauth
-# The packaging tools and the package's build dependencies (debian/control).
-DEB_PACKAGES := build-essential debhelper dpkg-dev lintian cmake qtbase5-dev
+# The packaging tools and the package's build dependencies, its tests' too (debian/control).
+DEB_PACKAGES := build-essential debhelper dpkg-dev lintian cmake qtbase5-dev \
+	appstream desktop-file-utils x11-utils xauth xvfb
 DEB_DIR ?= build-deb
+# `make fresh` runs COMMANDS in a fresh minimal root of Debian 13 (trixie) or 12 (bookworm), made
+# and kept in FRESH_DIR with its downloads.
+DEBIAN ?= trixie
+FRESH_DIR ?= /var/tmp/kubrisk-fresh
+COMMANDS ?= make test && make deb && make autopkgtest
 
-.PHONY: run test bench sanitize deb build deps-run deps-test
+.PHONY: run test bench sanitize deb autopkgtest fresh build deps-run deps-test
 
 run: deps-run build
 	@sh tools/run-game.sh $(BUILD_DIR)/kubrisk
@@ -41,15 +47,17 @@ sanitize: deps-test
 bench: deps-run build
 	$(BUILD_DIR)/bench/bench_kubrisk
 
-# The binary package into dist/, built from a copy of the tracked files, checked by lintian and
-# for the files a player's system needs.
+# The source and binary packages, built from a copy of the tracked files with the suite run at
+# build time and checked by lintian (Debian 12's lintian knows no Standards-Version past its
+# own); the binary package goes to dist/, checked for the files a player's system needs.
 deb:
 	@sh tools/install-packages.sh $(DEB_PACKAGES)
 	rm -rf $(DEB_DIR) && mkdir -p $(DEB_DIR)/kubrisk dist
 	git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t $(DEB_DIR)/kubrisk
-	cd $(DEB_DIR)/kubrisk && dpkg-buildpackage -us -uc -b
+	cd $(DEB_DIR)/kubrisk && dpkg-buildpackage -us -uc
+	lintian -I -E --pedantic --fail-on error,warning --suppress-tags newer-standards-version \
+		$(DEB_DIR)/kubrisk_*.changes
 	rm -f dist/kubrisk_*.deb && mv $(DEB_DIR)/kubrisk_*.deb dist/
-	lintian --fail-on error,warning dist/kubrisk_*.deb
 	@dpkg-deb --field dist/kubrisk_*.deb Depends | grep 'fonts-wqy-microhei | fonts-noto-cjk' >/dev/null
 	@contents=$$(dpkg-deb --contents dist/kubrisk_*.deb); for file in games/kubrisk \
 		share/man/man6/kubrisk.6.gz share/applications/org.kubrisk.Kubrisk.desktop \
@@ -59,6 +67,17 @@ deb:
 	done
 	@grep -qx 'Exec=/usr/games/kubrisk' $(DEB_DIR)/kubrisk/debian/kubrisk/usr/share/applications/org.kubrisk.Kubrisk.desktop
 	@echo "built and checked: $$(ls dist/kubrisk_*.deb)"
+
+# The package's autopkgtest against the package in dist/. The null runner installs the package on
+# this very system: `make fresh` runs it in a throw-away root.
+autopkgtest:
+	@sh tools/install-packages.sh autopkgtest
+	$(if $(wildcard dist/kubrisk_*.deb),,$(MAKE) deb)
+	autopkgtest dist/kubrisk_*.deb . -- null
+
+# Needs root; see tools/fresh-debian.sh.
+fresh:
+	sh tools/fresh-debian.sh $(DEBIAN) $(FRESH_DIR) '$(COMMANDS)'
 
 build:
 	cmake -S . -B $(BUILD_DIR) -DKUBRISK_QT_MAJOR=$(QT)
