@@ -11,10 +11,10 @@ SANITIZE_DIR ?= build-sanitize
 QT_PACKAGES := qtbase5-dev qtwayland5
 endif
 SANITIZERS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
-# A Chinese font for the window's texts, Wayland's platform plugin, and xdpyinfo for the display
-# check.
-RUN_PACKAGES := cmake make g++ $(QT_PACKAGES) fonts-wqy-microhei x11-utils
-TEST_PACKAGES := $(RUN_PACKAGES) binutils-mingw-w64-x86-64 desktop-file-utils appstream xvfb xauth
+# A Chinese font for the window's texts and Wayland's platform plugin; the checks' tools.
+RUN_PACKAGES := cmake make g++ $(QT_PACKAGES) fonts-wqy-microhei
+TEST_PACKAGES := $(RUN_PACKAGES) binutils-mingw-w64-x86-64 desktop-file-utils appstream xvfb xauth \
+	x11-utils
 # The packaging tools and the package's build dependencies, its tests' too (debian/control).
 DEB_PACKAGES := build-essential debhelper dpkg-dev lintian cmake qtbase5-dev \
 	appstream desktop-file-utils x11-utils xauth xvfb
@@ -28,7 +28,7 @@ COMMANDS ?= make test && make deb && make autopkgtest
 .PHONY: run test bench sanitize deb autopkgtest fresh build deps-run deps-test
 
 run: deps-run build
-	@sh tools/run-game.sh $(BUILD_DIR)/kubrisk
+	$(BUILD_DIR)/kubrisk
 
 test: deps-test build
 	cd $(BUILD_DIR) && ctest --output-on-failure
