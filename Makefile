@@ -61,8 +61,8 @@ deb:
 	@dpkg-deb --field dist/kubrisk_*.deb Depends | grep 'fonts-wqy-microhei | fonts-noto-cjk' >/dev/null
 	@contents=$$(dpkg-deb --contents dist/kubrisk_*.deb); for file in games/kubrisk \
 		share/man/man6/kubrisk.6.gz share/applications/org.kubrisk.Kubrisk.desktop \
-		share/icons/hicolor/256x256/apps/org.kubrisk.Kubrisk.png \
-		share/metainfo/org.kubrisk.Kubrisk.metainfo.xml; do \
+		share/metainfo/org.kubrisk.Kubrisk.metainfo.xml $(foreach size,16 24 32 48 64 128 256,\
+		share/icons/hicolor/$(size)x$(size)/apps/org.kubrisk.Kubrisk.png); do \
 		echo "$$contents" | grep " ./usr/$$file$$" >/dev/null || { echo "no /usr/$$file"; exit 1; }; \
 	done
 	@grep -qx 'Exec=/usr/games/kubrisk' $(DEB_DIR)/kubrisk/debian/kubrisk/usr/share/applications/org.kubrisk.Kubrisk.desktop

@@ -1,6 +1,7 @@
-// Draws the game's icon and writes it twice from the same image: a PNG with only the IHDR, IDAT
-// and IEND chunks, and a Windows icon holding one 256 x 256 32-bit bitmap with its mask.
-// Usage: kubrisk_makeicon <png path> <ico path>
+// Draws the game's icon and writes it from the same image: a PNG with only the IHDR, IDAT and IEND
+// chunks, a Windows icon holding one 256 x 256 32-bit bitmap with its mask, and the smaller PNGs
+// that desktops ask for, <size>.png in the icon folder.
+// Usage: kubrisk_makeicon <png path> <ico path> <icon folder>
 
 #include <QBuffer>
 #include <QFile>
@@ -17,6 +18,7 @@ namespace {
 constexpr int kSize = 256;
 constexpr int kBlock = 50;
 constexpr int kMargin = 3;
+constexpr int kSmallerSizes[] = {16, 24, 32, 48, 64, 128};
 
 struct Piece
 {
@@ -83,24 +85,45 @@ QByteArray essentialPng(const QImage &image)
     return kept;
 }
 
+bool writePng(const QString &path, const QImage &image)
+{
+    QFile png(path);
+    if (png.open(QIODevice::WriteOnly) && png.write(essentialPng(image)) >= 0 && png.flush())
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qUtf8Printable(path));
+    return false;
+}
+
+// Each pixel of a smaller icon averages the area of the large one that it covers; averaging
+// premultiplied pixels keeps transparent ones from darkening the edges.
+QImage downscaled(const QImage &icon, int size)
+{
+    return icon.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+            .scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .convertToFormat(QImage::Format_ARGB32);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QGuiApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <png path> <ico path>\n", argv[0]);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s <png path> <ico path> <icon folder>\n", argv[0]);
         return 2;
     }
     const QImage icon = drawIcon();
-    QFile png(QString::fromLocal8Bit(argv[1]));
-    if (!png.open(QIODevice::WriteOnly) || png.write(essentialPng(icon)) < 0 || !png.flush()) {
-        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+    if (!writePng(QString::fromLocal8Bit(argv[1]), icon))
         return 1;
-    }
     if (!icon.save(QString::fromLocal8Bit(argv[2]), "ICO")) {
         std::fprintf(stderr, "cannot write %s\n", argv[2]);
         return 1;
+    }
+    for (int size : kSmallerSizes) {
+        const QString path
+                = QStringLiteral("%1/%2.png").arg(QString::fromLocal8Bit(argv[3])).arg(size);
+        if (!writePng(path, downscaled(icon, size)))
+            return 1;
     }
     return 0;
 }
