@@ -1,7 +1,11 @@
 #!/bin/sh
 # Installs the Debian packages named as arguments that are not installed yet: directly as root,
 # through sudo otherwise. Where neither is possible it prints the command to run and fails.
-command -v dpkg-query >/dev/null 2>&1 || exit 0
+if ! command -v dpkg-query >/dev/null 2>&1; then
+    echo "Not a Debian system: installing nothing. The build needs CMake 3.16 or later, a C++17" \
+        "compiler, Qt 5.15 or 6.4+ with Widgets and Test, and a font with Chinese glyphs." >&2
+    exit 0
+fi
 missing=
 for package in "$@"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
