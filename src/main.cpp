@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 #include <QVector>
 
 #include <cstdio>
@@ -29,22 +31,34 @@ QString displayProblem()
     return QStringLiteral("no display found (neither DISPLAY nor WAYLAND_DISPLAY is set)");
 }
 
+[[noreturn]] void failWithoutDisplay()
+{
+    std::fprintf(stderr, "kubrisk: %s; start it from a desktop session.\n",
+                 qUtf8Printable(displayProblem()));
+    std::_Exit(EXIT_FAILURE);
+}
+
 void holdStartupMessage(QtMsgType type, const QMessageLogContext &, const QString &text)
 {
-    if (type == QtFatalMsg) {
-        std::fprintf(stderr, "kubrisk: %s; start it from a desktop session.\n",
-                     qUtf8Printable(displayProblem()));
-        std::_Exit(EXIT_FAILURE);
-    }
+    if (type == QtFatalMsg)
+        failWithoutDisplay();
     startupMessages.append({type, text});
 }
 
-// Qt takes X11 unless told otherwise; a session that offers only Wayland gets Wayland.
+// Qt takes X11 unless told otherwise; a session that offers only Wayland gets Wayland. Where
+// the Wayland socket is missing, the Wayland library would add a complaint of its own to ours.
 void choosePlatform()
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "wayland");
+    if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QLatin1String("wayland")))
+        return;
+    const QString socket = qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("wayland-0"));
+    if (!QFileInfo::exists(QDir::isAbsolutePath(socket)
+                                   ? socket
+                                   : qEnvironmentVariable("XDG_RUNTIME_DIR") + '/' + socket))
+        failWithoutDisplay();
 }
 
 // --help and --version answer on a terminal that has no display, so they are looked for before
