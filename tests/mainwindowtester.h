@@ -10,8 +10,7 @@
 
 #include <tuple>
 
-// The window's one friend: it sets up boards and pieces and reads the model, so that a test can
-// reach a game state in one step and then drive the window the way a player does.
+// The window's one friend: it sets up a game state in one step and reads the model back.
 class MainWindowTester
 {
 public:
@@ -56,13 +55,17 @@ public:
             w.board[i / kColumns][i % kColumns] = cells[i] != '.';
     }
 
-    // Makes the given piece the falling one and writes its cells, as a spawn or a move would.
+    // Makes a piece the falling one, with its cells written and the next piece shown, as a spawn.
     void setPiece(int shape, int rotation, QPoint box, int nextShape, int nextRotation)
     {
         std::tie(w.curShape, w.curRotation, w.curX, w.curY, w.nextShape, w.nextRotation)
                 = std::make_tuple(shape, rotation, box.x(), box.y(), nextShape, nextRotation);
         w.placePiece();
+        w.refreshPreview();
     }
+
+    // The falling piece's shape and rotation, then the next piece's.
+    QVector<int> pieces() const { return {w.curShape, w.curRotation, w.nextShape, w.nextRotation}; }
 
     // The board cells (x column, y row) that the piece fields describe.
     QVector<QPoint> pieceCells() const
@@ -77,7 +80,6 @@ public:
 
     QPoint box() const { return {w.curX, w.curY}; }
     int score() const { return w.score; }
-    bool isMoving() const { return w.moving; }
     QTimer *timer() const { return w.timer; }
     void tick() { w.gameEvent(); }
     void refreshBoard() { w.refreshBoard(); }
