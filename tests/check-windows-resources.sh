@@ -11,6 +11,6 @@ cd "$(dirname "$script")"
 "$windres" --preprocessor=cpp -i "$(basename "$script")" -o "$out/kubrisk.res"
 "$windres" -J res -i "$out/kubrisk.res" -O rc > "$out/kubrisk.rc"
 for expected in '"IDI_ICON1" 14' '0x42028L, 1' 'VALUE "ProductName", "Kubrisk"'; do
-    grep -qF "$expected" "$out/kubrisk.rc" || { echo "the compiled resources lack: $expected"; exit 1; }
+    grep -qF "$expected" "$out/kubrisk.rc" || { echo "the resources lack: $expected"; exit 1; }
 done
 echo "Windows resources: icon group IDI_ICON1 (270,376-byte image) and the version block"

@@ -12,7 +12,10 @@ commands=$3
 checkout=$(git rev-parse --show-toplevel)
 root=$folder/$release
 
-[ "$(id -u)" -eq 0 ] || { echo "make fresh needs root: it runs debootstrap and chroot" >&2; exit 1; }
+if [ "$(id -u)" -ne 0 ]; then
+    echo "make fresh needs root: it runs debootstrap and chroot" >&2
+    exit 1
+fi
 case $folder/ in
 "$checkout"/*) echo "make fresh keeps its root out of the checkout: $folder" >&2; exit 1 ;;
 esac
