@@ -20,7 +20,7 @@ DEB_PACKAGES := build-essential debhelper dpkg-dev lintian cmake qtbase5-dev \
 	appstream desktop-file-utils x11-utils xauth xvfb
 DEB_DIR ?= build-deb
 # `make fresh` runs COMMANDS in a fresh minimal root of Debian 13 (trixie) or 12 (bookworm), made
-# and kept in FRESH_DIR with its downloads.
+# in FRESH_DIR, which keeps the downloads for the next run.
 DEBIAN ?= trixie
 FRESH_DIR ?= /var/tmp/kubrisk-fresh
 COMMANDS ?= make test && make deb && make autopkgtest
