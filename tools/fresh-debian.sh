@@ -28,7 +28,10 @@ mounts() {
 # A process left running inside the root (gpg-agent, a test's X server) keeps its mounts busy.
 release_root() {
     for link in /proc/[0-9]*/root; do
-        [ "$(readlink "$link" 2>/dev/null)" = "$root" ] && kill -9 "${link#/proc/}" 2>/dev/null
+        if [ "$(readlink "$link" 2>/dev/null)" = "$root" ]; then
+            pid=${link#/proc/}
+            kill -9 "${pid%/root}" 2>/dev/null || true
+        fi
     done
     for mount in $(mounts); do
         umount "$mount" 2>/dev/null || umount -l "$mount"
