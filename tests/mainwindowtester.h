@@ -80,6 +80,7 @@ public:
 
     QPoint box() const { return {w.curX, w.curY}; }
     int score() const { return w.score; }
+    bool isMoving() const { return w.moving; }
     QTimer *timer() const { return w.timer; }
     void tick() { w.gameEvent(); }
     void refreshBoard() { w.refreshBoard(); }

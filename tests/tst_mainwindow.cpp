@@ -374,6 +374,7 @@ void tst_MainWindow::randomPlay()
         QVERIFY(tick || cleared == 0);
         QCOMPARE(label->text(), "分数:" + QString::number(tester.score()));
         QCOMPARE(picture(*window), shown(board));
+        QVERIFY(!tester.isMoving());
         rows += cleared;
         spawned += entered;
         if (entered) {
