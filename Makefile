@@ -13,8 +13,7 @@ endif
 SANITIZERS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 # A Chinese font for the window's texts and Wayland's platform plugin; the checks' tools.
 RUN_PACKAGES := cmake make g++ $(QT_PACKAGES) fonts-wqy-microhei
-TEST_PACKAGES := $(RUN_PACKAGES) binutils-mingw-w64-x86-64 desktop-file-utils appstream xvfb xauth \
-	x11-utils
+TEST_PACKAGES := $(RUN_PACKAGES) desktop-file-utils appstream xvfb xauth x11-utils
 # The packaging tools and the package's build dependencies, its tests' too (debian/control).
 DEB_PACKAGES := build-essential debhelper dpkg-dev lintian cmake qtbase5-dev \
 	appstream desktop-file-utils x11-utils xauth xvfb
@@ -24,8 +23,10 @@ DEB_DIR ?= build-deb
 DEBIAN ?= trixie
 FRESH_DIR ?= /var/tmp/kubrisk-fresh
 COMMANDS ?= make test && make deb && make autopkgtest
+# `make windows` keeps Qt for Windows, its source and its builds, in WINDOWS_DIR for later runs.
+WINDOWS_DIR ?= /var/tmp/kubrisk-windows
 
-.PHONY: run test bench sanitize deb autopkgtest fresh build deps-run deps-test
+.PHONY: run test bench sanitize deb autopkgtest fresh windows build deps-run deps-test
 
 run: deps-run build
 	$(BUILD_DIR)/kubrisk
@@ -78,6 +79,10 @@ autopkgtest:
 # Needs root; see tools/fresh-debian.sh.
 fresh:
 	sh tools/fresh-debian.sh $(DEBIAN) $(FRESH_DIR) '$(COMMANDS)'
+
+# The Windows program, its zip and its installer in dist/, tried under Wine; see tools/windows.sh.
+windows:
+	sh tools/windows.sh $(WINDOWS_DIR)
 
 build:
 	cmake -S . -B $(BUILD_DIR) -DKUBRISK_QT_MAJOR=$(QT)

@@ -15,7 +15,13 @@
 #include <memory>
 #include <vector>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+#include <psapi.h>
+#else
 #include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -37,6 +43,20 @@ double medianMicroseconds(const std::function<void()> &prepare,
     }
     std::nth_element(samples.begin(), samples.begin() + kRepetitions / 2, samples.end());
     return samples[kRepetitions / 2] / 1000.0;
+}
+
+// The most memory that the process has held resident, in KiB.
+long peakResidentKibibytes()
+{
+#ifdef Q_OS_WIN
+    PROCESS_MEMORY_COUNTERS counters{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return long(counters.PeakWorkingSetSize / 1024);
+#else
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+#endif
 }
 
 } // namespace
@@ -115,8 +135,6 @@ int main(int argc, char *argv[])
         std::printf("| %-40s | %12.1f | %12.3f | %8.2f |\n", row.name, row.microseconds,
                     row.microseconds / reference, row.microseconds / floor);
     }
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("\npeak resident memory: %ld KiB\n", usage.ru_maxrss);
+    std::printf("\npeak resident memory: %ld KiB\n", peakResidentKibibytes());
     return 0;
 }

@@ -1,0 +1,75 @@
+#!/bin/sh
+# The Windows packages as a player meets them, in a fresh Wine prefix on a virtual X server:
+#   check-windows-packages.sh zip|installer PACKAGES   (PACKAGES.zip, PACKAGES-installer.exe)
+set -eu
+if [ -z "${KUBRISK_CHECK_DISPLAY:-}" ]; then
+    KUBRISK_CHECK_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" sh "$0" "$@"
+fi
+work=$(mktemp -d)
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+fail() { printf '%s\n' "$*"; exit 1; }
+wineboot -i 2>/dev/null && wineserver -w
+
+# Starts the game and waits until its window, titled Kubrisk, is shown, then ends it.
+shows_window() {
+    wine "$1" > "$work/game.log" 2>&1 &
+    for i in $(seq 200); do
+        size=$(xwininfo -name Kubrisk 2>/dev/null | sed -n 's/^ *\(Width\|Height\): //p' \
+            | paste -sd x)
+        [ -n "$size" ] && break
+        sleep 0.1
+    done
+    wineserver -k && wineserver -w
+    [ -n "$size" ] || fail "$1 showed no window titled Kubrisk: $(cat "$work/game.log")"
+}
+
+# A value of the uninstall entry as reg prints it: type and data.
+entry() {
+    wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kubrisk' /v "$1" \
+        2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *\(REG_[A-Z_]*\) *\(.*\)$/\1 \2/p"
+}
+
+if [ "$1" = zip ]; then
+    name=$(basename "$2")
+    [ "$(unzip -Z1 "$2.zip" | cut -d/ -f1 | sort -u)" = "$name" ] || fail "not one folder $name"
+    unzip -q "$2.zip" -d "$WINEPREFIX/drive_c"
+    folder=$WINEPREFIX/drive_c/$name
+    # Only drive C, so that the game finds nothing of the build, of Qt's build or of MinGW's.
+    rm "$WINEPREFIX/dosdevices/z:"
+    pe="x86_64-w64-mingw32-objdump -p"
+    [ "$($pe "$folder/kubrisk.exe" | grep -c -e pei-x86-64 -e 'Subsystem.*Windows GUI')" = 2 ] \
+        || fail "kubrisk.exe is no 64-bit GUI program"
+    imported=$(find "$folder" -name '*.exe' -o -name '*.dll' | xargs -n1 $pe \
+        | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
+    available=$(ls "$folder" "$WINEPREFIX/drive_c/windows/system32" | tr 'A-Z' 'a-z')
+    ! echo "$imported" | grep -vxF "$available" || fail "imported, but missing: the DLLs above"
+    # Nothing but the game, the DLLs that it imports, its two plugins and the licences.
+    expected=$(printf '%s\n' kubrisk.exe platforms/qwindows.dll styles/qwindowsvistastyle.dll \
+        $imported)
+    ! (cd "$folder" && find . -type f ! -path './licenses/*.txt' | cut -c3- | tr 'A-Z' 'a-z' \
+        | grep -vxF "$expected") || fail "files that do not belong in the zip: those above"
+    shows_window 'C:\'"$name"'\kubrisk.exe'
+    echo "the unpacked zip runs on its own: window $size, $(echo "$imported" | wc -l) DLLs found"
+    exit 0
+fi
+
+wine "$2-installer.exe" /S && wineserver -w
+folder=$(find "$WINEPREFIX/drive_c/users" -path '*/AppData/Local/Programs/Kubrisk' -type d)
+[ -f "$folder/kubrisk.exe" ] || fail "nothing installed in %LOCALAPPDATA%\\Programs\\Kubrisk"
+shortcut=$(find "$WINEPREFIX/drive_c/users" -path '*/Start Menu/Programs/Kubrisk.lnk')
+[ -n "$shortcut" ] || fail "no Start-menu shortcut"
+where=$(entry InstallLocation | sed 's/^REG_SZ //')
+[ "$(realpath "$(winepath -u "$where")")" = "$folder" ] || fail "InstallLocation is $where"
+for value in "DisplayName REG_SZ Kubrisk" "DisplayVersion REG_SZ 1.0.0" \
+    "Publisher REG_SZ The Kubrisk developers" "DisplayIcon REG_SZ $where\\kubrisk.exe" \
+    "UninstallString REG_SZ \"$where\\uninstall.exe\""; do
+    [ "$(entry "${value%% *}")" = "${value#* }" ] || fail "the uninstall entry lacks $value"
+done
+kib=$(entry EstimatedSize | sed -n 's/^REG_DWORD 0x//p')
+[ "$((0x${kib:-0}))" -gt 10000 ] || fail "the uninstall entry gives no size"
+shows_window "$folder/kubrisk.exe"
+wine "$folder/uninstall.exe" /S && wineserver -w
+[ ! -e "$folder" ] && [ ! -e "$shortcut" ] || fail "the uninstall left files behind"
+[ -z "$(entry DisplayName)" ] || fail "the uninstall left the registry key"
+echo "installed, shown (window $size), listed with $((0x$kib)) KiB, uninstalled: nothing left"
