@@ -122,8 +122,7 @@ NOTICE
 
 # A zip with fixed times and order, and an installer with no build date, from the same folder.
 package() {
-    epoch=$(git log -1 --format=%ct)
-    find "$build/package" -exec touch -h -d "@$epoch" {} +
+    find "$build/package" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
     find "$folder" -type f -exec chmod 644 {} +
     find "$folder" -type d -exec chmod 755 {} +
     rm -f "$dist/$name.zip" "$dist/$name-installer.exe"
@@ -141,6 +140,9 @@ package() {
 
 fetch_qt_source
 build_qt
+# rcc writes each file's time into the executable: the last commit's, as for the zip's files.
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+export SOURCE_DATE_EPOCH
 version=$(sed -n 's/^project(Kubrisk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 name=kubrisk-$version-windows-x64
 build=$checkout/build-windows
