@@ -52,10 +52,16 @@ mkdir -p "$folder/debootstrap-$release" "$folder/apt-$release" "$root"
 
 mirror=$(sed -n 's/^URIs: *\([^ ]*\).*/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null \
     | head -n 1)
+# An older debootstrap knows no script for the next release yet; testing is made as sid is.
+script=/usr/share/debootstrap/scripts/$release
+[ -e "$script" ] || script=/usr/share/debootstrap/scripts/sid
 debootstrap --variant=minbase --cache-dir="$folder/debootstrap-$release" "$release" "$root" \
-    "${mirror:-http://deb.debian.org/debian}"
+    "${mirror:-http://deb.debian.org/debian}" "$script"
 
 cp /etc/resolv.conf "$root/etc/resolv.conf"
+# A mirror may serve a snapshot of testing whose Release file is past its Valid-Until date; the
+# throw-away root takes it all the same.
+echo 'Acquire::Check-Valid-Until "false";' > "$root/etc/apt/apt.conf.d/99snapshot"
 mount -t proc proc "$root/proc"
 mount -t sysfs sysfs "$root/sys"
 mount --bind /dev "$root/dev"
