@@ -1,23 +1,32 @@
 # Two commands, each doing its own set-up: `make run` and `make test`.
 # Qt 5.15 unless QT=6 asks for the second build, which has folders and packages of its own.
 QT ?= 5
+# The package is the same either way; the Qt 6 one is built through a build profile into dist/qt6.
 ifeq ($(QT),6)
 BUILD_DIR ?= build-qt6
 SANITIZE_DIR ?= build-sanitize-qt6
 QT_PACKAGES := qt6-base-dev qt6-base-dev-tools qt6-wayland
+DEB_DIR ?= build-deb-qt6
+DEB_DIST := dist/qt6
+DEB_PROFILES := -Ppkg.kubrisk.qt6
+DEB_QT := qt6-base-dev qt6-base-dev-tools
+DEB_QT_LIBRARY := libqt6widgets6
 else
 BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
 QT_PACKAGES := qtbase5-dev qtwayland5
+DEB_DIR ?= build-deb
+DEB_DIST := dist
+DEB_QT := qtbase5-dev
+DEB_QT_LIBRARY := libqt5widgets5
 endif
 SANITIZERS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 # A Chinese font for the window's texts and Wayland's platform plugin; the checks' tools.
 RUN_PACKAGES := cmake make g++ $(QT_PACKAGES) fonts-wqy-microhei
 TEST_PACKAGES := $(RUN_PACKAGES) desktop-file-utils appstream xvfb xauth x11-utils
 # The packaging tools and the package's build dependencies, its tests' too (debian/control).
-DEB_PACKAGES := build-essential debhelper dpkg-dev lintian cmake qtbase5-dev \
+DEB_PACKAGES := build-essential debhelper dpkg-dev lintian cmake $(DEB_QT) \
 	appstream desktop-file-utils x11-utils xauth xvfb
-DEB_DIR ?= build-deb
 # `make fresh` runs COMMANDS in a fresh minimal root of Debian 13 (trixie) or 12 (bookworm), made
 # in FRESH_DIR, which keeps the downloads for the next run.
 DEBIAN ?= trixie
@@ -53,28 +62,29 @@ bench: deps-run build
 # own); the binary package goes to dist/, checked for the files a player's system needs.
 deb:
 	@sh tools/install-packages.sh $(DEB_PACKAGES)
-	rm -rf $(DEB_DIR) && mkdir -p $(DEB_DIR)/kubrisk dist
+	rm -rf $(DEB_DIR) && mkdir -p $(DEB_DIR)/kubrisk $(DEB_DIST)
 	git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t $(DEB_DIR)/kubrisk
-	cd $(DEB_DIR)/kubrisk && dpkg-buildpackage -us -uc
+	cd $(DEB_DIR)/kubrisk && dpkg-buildpackage -us -uc $(DEB_PROFILES)
 	lintian -I -E --pedantic --fail-on error,warning --suppress-tags newer-standards-version \
 		$(DEB_DIR)/kubrisk_*.changes
-	rm -f dist/kubrisk_*.deb && mv $(DEB_DIR)/kubrisk_*.deb dist/
-	@dpkg-deb --field dist/kubrisk_*.deb Depends | grep 'fonts-wqy-microhei | fonts-noto-cjk' >/dev/null
-	@contents=$$(dpkg-deb --contents dist/kubrisk_*.deb); for file in games/kubrisk \
+	rm -f $(DEB_DIST)/kubrisk_*.deb && mv $(DEB_DIR)/kubrisk_*.deb $(DEB_DIST)/
+	@dpkg-deb --field $(DEB_DIST)/kubrisk_*.deb Depends | grep 'fonts-wqy-microhei | fonts-noto-cjk' >/dev/null
+	@dpkg-deb --field $(DEB_DIST)/kubrisk_*.deb Depends | grep '$(DEB_QT_LIBRARY)' >/dev/null
+	@contents=$$(dpkg-deb --contents $(DEB_DIST)/kubrisk_*.deb); for file in games/kubrisk \
 		share/man/man6/kubrisk.6.gz share/applications/org.kubrisk.Kubrisk.desktop \
 		share/metainfo/org.kubrisk.Kubrisk.metainfo.xml $(foreach size,16 24 32 48 64 128 256,\
 		share/icons/hicolor/$(size)x$(size)/apps/org.kubrisk.Kubrisk.png); do \
 		echo "$$contents" | grep " ./usr/$$file$$" >/dev/null || { echo "no /usr/$$file"; exit 1; }; \
 	done
 	@grep -qx 'Exec=/usr/games/kubrisk' $(DEB_DIR)/kubrisk/debian/kubrisk/usr/share/applications/org.kubrisk.Kubrisk.desktop
-	@echo "built and checked: $$(ls dist/kubrisk_*.deb)"
+	@echo "built and checked: $$(ls $(DEB_DIST)/kubrisk_*.deb)"
 
 # The package's autopkgtest against the package in dist/. The null runner installs the package on
 # this very system: `make fresh` runs it in a throw-away root.
 autopkgtest:
 	@sh tools/install-packages.sh autopkgtest
-	$(if $(wildcard dist/kubrisk_*.deb),,$(MAKE) deb)
-	autopkgtest dist/kubrisk_*.deb . -- null
+	$(if $(wildcard $(DEB_DIST)/kubrisk_*.deb),,$(MAKE) deb)
+	autopkgtest $(DEB_DIST)/kubrisk_*.deb . -- null
 
 # Needs root; see tools/fresh-debian.sh.
 fresh:
