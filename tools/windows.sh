@@ -57,7 +57,7 @@ qt_options="-xplatform win32-g++ -device-option CROSS_COMPILE=$host- -opensource
     -release -shared -nomake examples -nomake tests -no-opengl -no-direct2d -no-dbus -no-icu
     -no-pkg-config -qt-zlib -qt-libpng -qt-pcre -qt-harfbuzz -no-gif -no-ico -no-libjpeg
     -no-sql-sqlite -no-sql-odbc -no-openssl -no-feature-tabletevent -no-feature-network
-    -no-feature-sql -no-feature-xml -no-feature-concurrent"
+    -no-feature-sql -no-feature-xml -no-feature-concurrent -no-feature-printer"
 
 # Qt for Windows, built once for each source version, compiler and configure line.
 build_qt() {
