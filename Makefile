@@ -27,8 +27,8 @@ TEST_PACKAGES := $(RUN_PACKAGES) desktop-file-utils appstream xvfb xauth x11-uti
 # The packaging tools and the package's build dependencies, its tests' too (debian/control).
 DEB_PACKAGES := build-essential debhelper dpkg-dev lintian cmake $(DEB_QT) \
 	appstream desktop-file-utils x11-utils xauth xvfb
-# `make fresh` runs COMMANDS in a fresh minimal root of Debian 13 (trixie) or 12 (bookworm), made
-# in FRESH_DIR, which keeps the downloads for the next run.
+# `make fresh` runs COMMANDS in a fresh minimal root of Debian 13 (trixie), 12 (bookworm) or
+# testing (forky), made in FRESH_DIR, which keeps the downloads for the next run.
 DEBIAN ?= trixie
 FRESH_DIR ?= /var/tmp/kubrisk-fresh
 COMMANDS ?= make test && make deb && make autopkgtest
@@ -59,7 +59,8 @@ bench: deps-run build
 
 # The source and binary packages, built from a copy of the tracked files with the suite run at
 # build time and checked by lintian (Debian 12's lintian knows no Standards-Version past its
-# own); the binary package goes to dist/, checked for the files a player's system needs.
+# own); the binary package goes to dist/ (dist/qt6/ with QT=6), checked for the files a player's
+# system needs.
 deb:
 	@sh tools/install-packages.sh $(DEB_PACKAGES)
 	rm -rf $(DEB_DIR) && mkdir -p $(DEB_DIR)/kubrisk $(DEB_DIST)
