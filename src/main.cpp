@@ -11,6 +11,10 @@
 #include <cstring>
 #include <utility>
 
+#ifdef KUBRISK_X11
+#include <X11/Xlib.h>
+#endif
+
 namespace {
 
 // What Qt logs while the application connects to the display: shown once it has connected, and
@@ -74,6 +78,46 @@ bool asksForText(int argc, char *argv[])
     return false;
 }
 
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+#ifdef KUBRISK_X11
+// Whether the desktop gives its scale on X11 as Xft.dpi, read from the display's resources as Qt
+// reads them.
+bool desktopGivesXftDpi()
+{
+    Display *display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    const QList<QByteArray> resources = QByteArray(XResourceManagerString(display)).split('\n');
+    XCloseDisplay(display);
+    for (const QByteArray &resource : resources) {
+        if (resource.startsWith("Xft.dpi:\t") && resource.mid(9).toDouble() > 0)
+            return true;
+    }
+    return false;
+}
+#endif
+
+// Qt 5 scales by the desktop's factor rounded to a whole number, which makes 125 % into 100 % with
+// texts too large for the window and 150 % into 200 %, and on X11 takes the monitor's physical DPI
+// where the desktop gives none. The window scales by the desktop's own factor instead, as with
+// Qt 6. What a user sets in Qt's own variables still wins over this policy. Wayland keeps the
+// output's whole-number scale.
+void followDesktopScale()
+{
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    if (platform.startsWith(QLatin1String("wayland")))
+        return;
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+            Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+#ifdef KUBRISK_X11
+    if ((platform.isEmpty() || platform.startsWith(QLatin1String("xcb")))
+        && qEnvironmentVariableIsEmpty("QT_FONT_DPI") && !desktopGivesXftDpi())
+        qputenv("QT_FONT_DPI", "96");
+#endif
+}
+#endif
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -92,8 +136,8 @@ int main(int argc, char *argv[])
 
     choosePlatform();
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    // Keeps the fixed window at its size in logical pixels on high-DPI screens; Qt 6 always does.
-    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    // The fixed window keeps its size in logical pixels on high-DPI screens; Qt 6 always does.
+    followDesktopScale();
 #endif
     const QtMessageHandler logged = qInstallMessageHandler(holdStartupMessage);
     QApplication app(argc, argv);
