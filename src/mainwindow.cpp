@@ -64,6 +64,12 @@ const QString kEmptyBoardStyle = QStringLiteral("border:0px;background:#FFF");
 const QString kFilledPreviewStyle = QStringLiteral("border:0px;background-color:#5709A7");
 const QString kEmptyPreviewStyle = kNewCellStyle;
 
+const QString kScorePrefix = QStringLiteral("分数:");
+const QString kPlayingText = QStringLiteral("正在游戏...");
+const QString kRestartText = QStringLiteral("重新开始");
+// Scores of this many digits still fit beside the board.
+constexpr int kScoreDigits = 6;
+
 template<int Rows, int Columns>
 void createCellGrid(QWidget *area, QLabel *(&grid)[Rows][Columns])
 {
@@ -95,6 +101,25 @@ void paintCellGrid(QLabel *const (&grid)[Rows][Columns], const int (&values)[Row
     }
 }
 
+// Makes the widget's font smaller, where it must be, until each of the texts fits in the width.
+template<class Widget>
+void fitFont(Widget *widget, const QStringList &texts, int width)
+{
+    const QString shown = widget->text();
+    QFont font = widget->font();
+    for (int size = QFontInfo(font).pixelSize(); size > 1; widget->setFont(font)) {
+        int widest = 0;
+        for (const QString &text : texts) {
+            widget->setText(text);
+            widest = qMax(widest, widget->sizeHint().width());
+        }
+        if (widest <= width)
+            break;
+        font.setPixelSize(--size);
+    }
+    widget->setText(shown);
+}
+
 } // namespace
 
 #if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
@@ -122,6 +147,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->setupUi(this);
     createCellGrid(ui->stage, cells);
     createCellGrid(ui->Tip, nextCells);
+    fitTexts();
     QT_WARNING_PUSH
     QT_WARNING_DISABLE_DEPRECATED
 #if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
@@ -191,7 +217,7 @@ void MainWindow::gameEvent()
                                  QStringLiteral("房顶都被你丫的顶破了~~"), QMessageBox::Ok,
                                  QMessageBox::NoButton);
         ui->StartGame->setEnabled(true);
-        ui->StartGame->setText(QStringLiteral("重新开始"));
+        ui->StartGame->setText(kRestartText);
     }
     refreshBoard();
 }
@@ -199,7 +225,7 @@ void MainWindow::gameEvent()
 void MainWindow::on_StartGame_clicked()
 {
     ui->StartGame->setEnabled(false);
-    ui->StartGame->setText(QStringLiteral("正在游戏..."));
+    ui->StartGame->setText(kPlayingText);
     std::memset(board, 0, sizeof board);
     score = 0;
     clearFullRows();
@@ -379,7 +405,7 @@ void MainWindow::clearFullRows()
             --row;
         }
     }
-    ui->Score->setText(QStringLiteral("分数:") + QString::number(score, 10));
+    ui->Score->setText(kScorePrefix + QString::number(score, 10));
     refreshBoard();
 }
 
@@ -391,7 +417,9 @@ void MainWindow::removeRow(int row)
     std::memset(board[0], 0, sizeof board[0]);
 }
 
-// Painting: the labels mirror the board and the next piece; the model never touches a label.
+// Painting: the labels mirror the board and the next piece; the model never touches a label. The
+// score and the button keep to the room right of the board whatever the font and its DPI, since
+// the window keeps its size.
 
 void MainWindow::refreshBoard()
 {
@@ -402,4 +430,16 @@ void MainWindow::refreshPreview()
 {
     paintCellGrid(nextCells, shapes[nextShape][nextRotation], kFilledPreviewStyle,
                   kEmptyPreviewStyle);
+}
+
+void MainWindow::fitTexts()
+{
+    const QMargins margins = ui->horizontalLayout_2->contentsMargins();
+    const int room = maximumWidth() - margins.left() - margins.right() - ui->stage->maximumWidth()
+            - ui->horizontalLayout_2->spacing();
+    QStringList scores{ui->Score->text()};
+    for (char digit = '0'; digit <= '9'; ++digit)
+        scores << kScorePrefix + QString(kScoreDigits, QLatin1Char(digit));
+    fitFont(ui->Score, scores, room);
+    fitFont(ui->StartGame, {ui->StartGame->text(), kPlayingText, kRestartText}, room);
 }

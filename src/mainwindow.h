@@ -80,6 +80,7 @@ private:
     // Painting
     void refreshBoard();
     void refreshPreview();
+    void fitTexts();
 
     Ui::MainWindow *ui;
     QTimer *timer = nullptr;

@@ -108,6 +108,8 @@ private slots:
     void initTestCase();
     void shapeTable();
     void construction();
+    void texts_data();
+    void texts();
     void play_data();
     void play();
     void randomPlay();
@@ -182,6 +184,44 @@ void tst_MainWindow::construction()
     const auto *bitmap = reinterpret_cast<const uchar *>(data.constData()) + 22 + 40;
     QCOMPARE(QImage(bitmap, 256, 256, QImage::Format_ARGB32).mirrored(), QImage(":/main.png"));
     QCOMPARE(window.windowIcon().availableSizes(), QList<QSize>{QSize(256, 256)});
+}
+
+void tst_MainWindow::texts_data()
+{
+    QTest::addColumn<qreal>("points");
+    QTest::newRow("small font") << 6.0;
+    QTest::newRow("9 points at 144 dpi") << 13.5;
+    QTest::newRow("9 points at 192 dpi") << 18.0;
+    QTest::newRow("large font") << 30.0;
+}
+
+// Whatever the font, the board keeps its place and the label and the button show each of their
+// texts in full between the board and the window's right edge.
+void tst_MainWindow::texts()
+{
+    QFETCH(qreal, points);
+    const QFont font = QApplication::font();
+    QFont large = font;
+    large.setPointSizeF(points);
+    QApplication::setFont(large);
+    const auto restore = qScopeGuard([&] { QApplication::setFont(font); });
+    MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *stage = window.findChild<QWidget *>("stage");
+    QCOMPARE(QRect(stage->mapTo(&window, QPoint()), stage->size()), QRect(11, 11, 161, 321));
+    const auto fits = [&](auto *widget, const char *text) {
+        widget->setText(text);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        return QRect(172, 0, 275 - 172, 350)
+                       .contains(QRect(widget->mapTo(&window, QPoint()), widget->size()))
+                && widget->width() >= widget->sizeHint().width()
+                && widget->height() >= widget->sizeHint().height();
+    };
+    for (const char *text : {"点击开始游戏", "分数:0", "分数:999990", "分数:888888"})
+        QVERIFY2(fits(window.findChild<QLabel *>("Score"), text), text);
+    for (const char *text : {"开始游戏", "正在游戏...", "重新开始"})
+        QVERIFY2(fits(window.findChild<QPushButton *>("StartGame"), text), text);
 }
 
 // A row a situation: the board with the falling piece as '@', its shape and rotation and the next
