@@ -14,19 +14,20 @@ DEB_QT_LIBRARY := libqt6widgets6
 else
 BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
-QT_PACKAGES := qtbase5-dev qtwayland5
+QT_PACKAGES := qtbase5-dev libx11-dev qtwayland5
 DEB_DIR ?= build-deb
 DEB_DIST := dist
-DEB_QT := qtbase5-dev
+DEB_QT := qtbase5-dev libx11-dev
 DEB_QT_LIBRARY := libqt5widgets5
 endif
 SANITIZERS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 # A Chinese font for the window's texts and Wayland's platform plugin; the checks' tools.
 RUN_PACKAGES := cmake make g++ $(QT_PACKAGES) fonts-wqy-microhei
-TEST_PACKAGES := $(RUN_PACKAGES) desktop-file-utils appstream xvfb xauth x11-utils
+TEST_PACKAGES := $(RUN_PACKAGES) desktop-file-utils appstream xvfb xauth x11-utils \
+	x11-xserver-utils x11-apps
 # The packaging tools and the package's build dependencies, its tests' too (debian/control).
 DEB_PACKAGES := build-essential debhelper dpkg-dev lintian cmake $(DEB_QT) \
-	appstream desktop-file-utils x11-utils xauth xvfb
+	appstream desktop-file-utils x11-apps x11-utils x11-xserver-utils xauth xvfb
 # `make fresh` runs COMMANDS in a fresh minimal root of Debian 13 (trixie), 12 (bookworm) or
 # testing (forky), made in FRESH_DIR, which keeps the downloads for the next run.
 DEBIAN ?= trixie

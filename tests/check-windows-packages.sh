@@ -49,8 +49,14 @@ if [ "$1" = zip ]; then
         $imported)
     ! (cd "$folder" && find . -type f ! -path './licenses/*.txt' | cut -c3- | tr 'A-Z' 'a-z' \
         | grep -vxF "$expected") || fail "files that do not belong in the zip: those above"
-    shows_window 'C:\'"$name"'\kubrisk.exe'
-    echo "the unpacked zip runs on its own: window $size, $(echo "$imported" | wc -l) DLLs found"
+    # At Windows' display settings of 100, 125 and 150 %, in device pixels.
+    for scale in "96 275x350" "120 344x438" "144 413x525"; do
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${scale% *}" /f \
+            > /dev/null 2>&1
+        shows_window 'C:\'"$name"'\kubrisk.exe'
+        [ "$size" = "${scale#* }" ] || fail "at $((${scale% *} * 100 / 96)) % the window is $size"
+    done
+    echo "the unpacked zip runs on its own at 100 to 150 %, $(echo "$imported" | wc -l) DLLs found"
     exit 0
 fi
 
