@@ -106,6 +106,8 @@ template<class Widget>
 void fitFont(Widget *widget, const QStringList &texts, int width)
 {
     const QString shown = widget->text();
+    // Back to the window's font, which may have changed since the last fit.
+    widget->setFont(QFont());
     QFont font = widget->font();
     for (int size = QFontInfo(font).pixelSize(); size > 1; widget->setFont(font)) {
         int widest = 0;
@@ -195,6 +197,14 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
         }
     }
     refreshBoard();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // The desktop's font may change while the game runs; the texts are fitted to the new one.
+    if (event->type() == QEvent::FontChange)
+        fitTexts();
 }
 
 void MainWindow::gameEvent()

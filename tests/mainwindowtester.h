@@ -67,14 +67,23 @@ public:
     // The falling piece's shape and rotation, then the next piece's.
     QVector<int> pieces() const { return {w.curShape, w.curRotation, w.nextShape, w.nextRotation}; }
 
-    // The board cells (x column, y row) that the piece fields describe.
-    QVector<QPoint> pieceCells() const
+    // A pattern's cells (x column, y row) in its box, in reading order.
+    static QVector<QPoint> pattern(int shape, int rotation)
     {
         QVector<QPoint> cells;
         for (int i = 0; i < kBoxSize * kBoxSize; ++i) {
-            if (w.shapes[w.curShape][w.curRotation][i / kBoxSize][i % kBoxSize])
-                cells << QPoint(w.curX + i % kBoxSize, w.curY + i / kBoxSize);
+            if (kShapeTable[(shape * kRotationCount + rotation) * kBoxSize * kBoxSize + i])
+                cells << QPoint(i % kBoxSize, i / kBoxSize);
         }
+        return cells;
+    }
+
+    // The board cells that the piece fields describe.
+    QVector<QPoint> pieceCells() const
+    {
+        QVector<QPoint> cells = pattern(w.curShape, w.curRotation);
+        for (QPoint &cell : cells)
+            cell += box();
         return cells;
     }
 
