@@ -9,10 +9,8 @@ expect() {
     shift 2
     output=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@" 2>&1)
     got=$?
-    if [ $got -ne "$status" ] || [ "$output" != "$expected" ]; then
-        echo "FAIL: $* gave status $got and: $output"
-        failed=1
-    fi
+    [ $got -eq "$status" ] && [ "$output" = "$expected" ] \
+        || { echo "FAIL: $* gave status $got and: $output"; failed=1; }
 }
 
 advice="; start it from a desktop session."
