@@ -36,7 +36,7 @@ COMMANDS ?= make test && make deb && make autopkgtest
 # `make windows` keeps Qt for Windows, its source and its builds, in WINDOWS_DIR for later runs.
 WINDOWS_DIR ?= /var/tmp/kubrisk-windows
 
-.PHONY: run test bench sanitize deb autopkgtest fresh windows build deps-run deps-test
+.PHONY: run test bench sanitize deb autopkgtest fresh windows release build deps-run deps-test
 
 run: deps-run build
 	$(BUILD_DIR)/kubrisk
@@ -60,8 +60,8 @@ bench: deps-run build
 
 # The source and binary packages, built from a copy of the tracked files with the suite run at
 # build time and checked by lintian (Debian 12's lintian knows no Standards-Version past its
-# own); the binary package goes to dist/ (dist/qt6/ with QT=6), checked for the files a player's
-# system needs.
+# own); the binary package goes to dist/ (dist/qt6/ with QT=6), and tests/check-install.sh checks
+# what it installs as it checks a CMake install.
 deb:
 	@sh tools/install-packages.sh $(DEB_PACKAGES)
 	rm -rf $(DEB_DIR) && mkdir -p $(DEB_DIR)/kubrisk $(DEB_DIST)
@@ -70,16 +70,7 @@ deb:
 	lintian -I -E --pedantic --fail-on error,warning --suppress-tags newer-standards-version \
 		$(DEB_DIR)/kubrisk_*.changes
 	rm -f $(DEB_DIST)/kubrisk_*.deb && mv $(DEB_DIR)/kubrisk_*.deb $(DEB_DIST)/
-	@dpkg-deb --field $(DEB_DIST)/kubrisk_*.deb Depends | grep 'fonts-wqy-microhei | fonts-noto-cjk' >/dev/null
-	@dpkg-deb --field $(DEB_DIST)/kubrisk_*.deb Depends | grep '$(DEB_QT_LIBRARY)' >/dev/null
-	@contents=$$(dpkg-deb --contents $(DEB_DIST)/kubrisk_*.deb); for file in games/kubrisk \
-		share/man/man6/kubrisk.6.gz share/applications/org.kubrisk.Kubrisk.desktop \
-		share/metainfo/org.kubrisk.Kubrisk.metainfo.xml $(foreach size,16 24 32 48 64 128 256,\
-		share/icons/hicolor/$(size)x$(size)/apps/org.kubrisk.Kubrisk.png); do \
-		echo "$$contents" | grep " ./usr/$$file$$" >/dev/null || { echo "no /usr/$$file"; exit 1; }; \
-	done
-	@grep -qx 'Exec=/usr/games/kubrisk' $(DEB_DIR)/kubrisk/debian/kubrisk/usr/share/applications/org.kubrisk.Kubrisk.desktop
-	@echo "built and checked: $$(ls $(DEB_DIST)/kubrisk_*.deb)"
+	@sh tests/check-install.sh $(DEB_DIST)/kubrisk_*.deb $(DEB_QT_LIBRARY)
 
 # The package's autopkgtest against the package in dist/. The null runner installs the package on
 # this very system: `make fresh` runs it in a throw-away root.
@@ -95,6 +86,11 @@ fresh:
 # The Windows program, its zip and its installer in dist/, tried under Wine; see tools/windows.sh.
 windows:
 	sh tools/windows.sh $(WINDOWS_DIR)
+
+# Everything a release publishes, from the checked-out commit, with SHA256SUMS, in
+# dist/kubrisk-VERSION/; see tools/release.sh.
+release:
+	sh tools/release.sh $(WINDOWS_DIR)
 
 build:
 	cmake -S . -B $(BUILD_DIR) -DKUBRISK_QT_MAJOR=$(QT)

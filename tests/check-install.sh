@@ -1,19 +1,26 @@
 #!/bin/sh
-# Installs the build under another prefix than the configured one, validates what a desktop reads
-# from it, and checks that the menu entry starts the installed game and names its X11 class.
+# Installs the build under another prefix than the configured one, or unpacks the Debian package,
+# which must depend on the font and on Qt, validates what a desktop reads from it, and checks that
+# the menu entry starts the installed game and names its X11 class.
+#   check-install.sh BUILD | PACKAGE.deb QT_LIBRARY
 set -e
 for tool in desktop-file-validate appstreamcli xvfb-run xprop; do
     command -v $tool >/dev/null || { echo "skipped: no $tool here"; exit 77; }
 done
-build=$1
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 id=org.kubrisk.Kubrisk
-prefix=/opt/kubrisk-check
+case $1 in
+*.deb)
+    dpkg-deb --field "$1" Depends | grep -F 'fonts-wqy-microhei | fonts-noto-cjk' | grep -qF "$2" \
+        || { echo "$1 does not depend on the font and on $2"; exit 1; }
+    prefix=/usr && dpkg-deb -x "$1" "$root" ;;
+*) prefix=/opt/kubrisk-check && DESTDIR="$root" cmake --install "$1" --prefix $prefix > /dev/null ;;
+esac
 entry=$root$prefix/share/applications/$id.desktop
-
-DESTDIR="$root" cmake --install "$build" --prefix $prefix > /dev/null
-for size in 16 24 32 48 64 128 256; do
+ls "$root$prefix"/share/man/man6/kubrisk.6* > /dev/null
+# The icon in the sizes drawn from it and in the window's own of 256 pixels.
+for size in $(ls "$(dirname "$0")/../resources/icons" | sed 's/\.png$//') 256; do
     icon=$root$prefix/share/icons/hicolor/${size}x$size/apps/$id.png # width, height at 16
     test "$(od -An -j16 -N8 -tx1 "$icon" | tr -d ' ')" = "$(printf %08x%08x "$size" "$size")"
 done
@@ -28,4 +35,4 @@ class=$(QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" sh 
     for i in $(seq 300); do xprop -name Kubrisk WM_CLASS && break; sleep 0.1; done
     kill $!' sh "$root$game" 2>"$root/log") || true
 test "$class" = "WM_CLASS(STRING) = \"kubrisk\", \"$expected\"" || { cat "$root/log"; exit 1; }
-echo "installed in $prefix and validated: $id, 7 icon sizes, window class $expected"
+echo "installed in $prefix and validated: $id, its icons, window class $expected"
