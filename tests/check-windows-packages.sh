@@ -1,17 +1,16 @@
 #!/bin/sh
-# The Windows packages as a player meets them, in a fresh Wine prefix on a virtual X server:
-#   check-windows-packages.sh zip|installer PACKAGES   (PACKAGES.zip, PACKAGES-installer.exe)
+# The Windows packages of VERSION, PACKAGES.zip and PACKAGES-installer.exe, as a player meets them:
+#   check-windows-packages.sh zip|installer PACKAGES VERSION
 set -eu
-if [ -z "${KUBRISK_CHECK_DISPLAY:-}" ]; then
-    KUBRISK_CHECK_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" sh "$0" "$@"
-fi
+[ -n "${KUBRISK_CHECK_DISPLAY:-}" ] || KUBRISK_CHECK_DISPLAY=1 exec xvfb-run -a \
+    -s "-screen 0 1280x1024x24 -noreset" sh "$0" "$@"
 work=$(mktemp -d)
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
 fail() { printf '%s\n' "$*"; exit 1; }
-wineboot -i 2>/dev/null && wineserver -w
+wineboot -i 2>/dev/null && wineserver -w # a fresh Wine prefix, on a virtual X server
 
-# Starts the game and waits until its window, titled Kubrisk, is shown, then ends it.
+# Starts the game, waits until its window titled Kubrisk is shown (at SIZE, if given), ends it.
 shows_window() {
     wine "$1" > "$work/game.log" 2>&1 &
     for i in $(seq 200); do
@@ -22,6 +21,7 @@ shows_window() {
     done
     wineserver -k && wineserver -w
     [ -n "$size" ] || fail "$1 showed no window titled Kubrisk: $(cat "$work/game.log")"
+    [ "${2:-$size}" = "$size" ] || fail "$1 showed its window at $size, not $2"
 }
 
 # A value of the uninstall entry as reg prints it: type and data.
@@ -49,12 +49,16 @@ if [ "$1" = zip ]; then
         $imported)
     ! (cd "$folder" && find . -type f ! -path './licenses/*.txt' | cut -c3- | tr 'A-Z' 'a-z' \
         | grep -vxF "$expected") || fail "files that do not belong in the zip: those above"
+    # The licences that the README lists.
+    for licence in Kubrisk-MIT Qt-LGPL-3.0 Qt-GPL-3.0 Qt-source Qt-third-party winpthreads \
+        GCC-RUNTIME-LIBRARY-EXCEPTION; do
+        [ -s "$folder/licenses/$licence.txt" ] || fail "the zip lacks licenses/$licence.txt"
+    done
     # At Windows' display settings of 100, 125 and 150 %, in device pixels.
     for scale in "96 275x350" "120 344x438" "144 413x525"; do
         wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${scale% *}" /f \
             > /dev/null 2>&1
-        shows_window 'C:\'"$name"'\kubrisk.exe'
-        [ "$size" = "${scale#* }" ] || fail "at $((${scale% *} * 100 / 96)) % the window is $size"
+        shows_window 'C:\'"$name"'\kubrisk.exe' "${scale#* }"
     done
     echo "the unpacked zip runs on its own at 100 to 150 %, $(echo "$imported" | wc -l) DLLs found"
     exit 0
@@ -67,7 +71,7 @@ shortcut=$(find "$WINEPREFIX/drive_c/users" -path '*/Start Menu/Programs/Kubrisk
 [ -n "$shortcut" ] || fail "no Start-menu shortcut"
 where=$(entry InstallLocation | sed 's/^REG_SZ //')
 [ "$(realpath "$(winepath -u "$where")")" = "$folder" ] || fail "InstallLocation is $where"
-for value in "DisplayName REG_SZ Kubrisk" "DisplayVersion REG_SZ 1.0.0" \
+for value in "DisplayName REG_SZ Kubrisk" "DisplayVersion REG_SZ $3" \
     "Publisher REG_SZ The Kubrisk developers" "DisplayIcon REG_SZ $where\\kubrisk.exe" \
     "UninstallString REG_SZ \"$where\\uninstall.exe\""; do
     [ "$(entry "${value%% *}")" = "${value#* }" ] || fail "the uninstall entry lacks $value"

@@ -14,6 +14,11 @@ esac
 cd "$checkout"
 
 host=x86_64-w64-mingw32
+version=$(sed -n 's/^project(Kubrisk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+name=kubrisk-$version-windows-x64
+build=$checkout/build-windows
+folder=$build/package/$name
+dist=$checkout/dist
 sh tools/install-packages.sh cmake make g++ dpkg-dev perl xz-utils g++-mingw-w64-x86-64-posix \
     gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 nsis xvfb xauth x11-utils \
     zip unzip
@@ -97,12 +102,16 @@ stage() {
     cp "$qt_dir/src/LICENSE.GPL3" "$folder/licenses/Qt-GPL-3.0.txt"
     cp windows/licenses/GCC-RUNTIME-LIBRARY-EXCEPTION.txt windows/licenses/winpthreads.txt \
         "$folder/licenses"
-    # The third-party code that Qt compiles into these DLLs, under licences of its own.
+    # The third-party code that Qt compiles into these DLLs, under licences of its own, each of
+    # which must be found.
     for part in double-conversion easing freebsd harfbuzz-ng libpng md4c pcre2 rfc6234 tinycbor \
         zlib; do
+        licence=$(ls "$qt_dir/src/src/3rdparty/$part"/LICEN[CS]E* \
+            "$qt_dir/src/src/3rdparty/$part"/COPYING 2>/dev/null || true)
+        [ -n "$licence" ] || { echo "no licence found in Qt's src/3rdparty/$part" >&2; exit 1; }
         printf '%s\n\n' "Qt's src/3rdparty/$part:"
-        cat "$qt_dir/src/src/3rdparty/$part"/LICEN[CS]E* "$qt_dir/src/src/3rdparty/$part"/COPYING \
-            2>/dev/null || true
+        # shellcheck disable=SC2086
+        cat $licence
         printf '\n\n'
     done > "$folder/licenses/Qt-third-party.txt"
     qt_version=$(sed -n 's/^Version: //p' "$qt_source/$dsc")
@@ -143,11 +152,6 @@ build_qt
 # rcc writes each file's time into the executable: the last commit's, as for the zip's files.
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
 export SOURCE_DATE_EPOCH
-version=$(sed -n 's/^project(Kubrisk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-name=kubrisk-$version-windows-x64
-build=$checkout/build-windows
-folder=$build/package/$name
-dist=$checkout/dist
 mkdir -p "$dist"
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=windows/mingw-w64.cmake -DKUBRISK_WINDOWS_QT="$qt" \
     -DCMAKE_BUILD_TYPE=Release -DKUBRISK_WINDOWS_DIST="$dist"

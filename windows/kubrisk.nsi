@@ -5,6 +5,18 @@
 ; UNINSTALL lists the Delete and RMDir lines for exactly the files of FOLDER, so that the
 ; uninstaller removes what was installed and nothing else, wherever that was.
 
+; Each define above is needed; without one the script stops.
+!macro REQUIRE DEFINE
+    !ifndef ${DEFINE}
+        !error "kubrisk.nsi needs -D${DEFINE}=..., as its first lines say"
+    !endif
+!macroend
+!insertmacro REQUIRE VERSION
+!insertmacro REQUIRE FOLDER
+!insertmacro REQUIRE UNINSTALL
+!insertmacro REQUIRE ICON
+!insertmacro REQUIRE OUTFILE
+
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
