@@ -1,0 +1,41 @@
+#!/bin/sh
+# Cuts the release of the checked-out commit into dist/kubrisk-VERSION/: the source tarball, tried
+# with plain CMake far from the checkout; the Debian source package and the binary packages built
+# on Qt 5 and on Qt 6; the Windows zip and installer with the Qt source that they were built from;
+# and SHA256SUMS over every other file. The targets that make them run their own checks.
+#   release.sh WINDOWS_DIR
+set -eu
+cd "$(git rev-parse --show-toplevel)"
+[ -z "$(git status --porcelain)" ] \
+    || { echo "make release takes a commit: commit or stash the changes first" >&2; exit 1; }
+version=$(sed -n 's/^project(Kubrisk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+release=dist/kubrisk-$version
+debian=$release/debian-$(. /etc/os-release && echo "$VERSION_CODENAME")
+
+# Only this run's Qt source goes with the Windows program.
+rm -f dist/qtbase-opensource-src_*
+make deb QT=5
+make deb QT=6
+make windows WINDOWS_DIR="$1"
+make deps-test QT=5
+
+rm -rf "$release" && mkdir -p "$debian/qt5" "$debian/qt6" "$release/windows"
+git archive --format=tar --prefix="kubrisk-$version/" HEAD \
+    | xz -T1 > "$release/kubrisk-$version.tar.xz"
+cp "build-deb/kubrisk_$version.dsc" "build-deb/kubrisk_$version.tar.xz" "$debian"
+cp dist/kubrisk_"$version"_*.deb "$debian/qt5"
+cp dist/qt6/kubrisk_"$version"_*.deb "$debian/qt6"
+cp "dist/kubrisk-$version-windows-x64.zip" "dist/kubrisk-$version-windows-x64-installer.exe" \
+    dist/qtbase-opensource-src_* "$release/windows"
+
+# The source tarball builds and passes its suite with plain CMake, far from any checkout.
+try=$(mktemp -d)
+trap 'rm -rf "$try"' EXIT
+tar -xJf "$release/kubrisk-$version.tar.xz" -C "$try"
+(cd "$try/kubrisk-$version" && cmake -S . -B build && cmake --build build --parallel \
+    && ctest --test-dir build --output-on-failure)
+
+cd "$release"
+find . -type f ! -name SHA256SUMS | cut -c3- | LC_ALL=C sort | xargs sha256sum > SHA256SUMS
+sha256sum --quiet -c SHA256SUMS
+echo "released in $release:" && cat SHA256SUMS
