@@ -109,7 +109,10 @@ void fitFont(Widget *widget, const QStringList &texts, int width)
     // Back to the window's font, which may have changed since the last fit.
     widget->setFont(QFont());
     QFont font = widget->font();
-    for (int size = QFontInfo(font).pixelSize(); size > 1; widget->setFont(font)) {
+    // In pixels from the font itself: where no font is installed, QFontInfo knows no size.
+    int size = font.pixelSize() > 0 ? font.pixelSize()
+                                    : qRound(font.pointSizeF() * widget->logicalDpiY() / 72);
+    for (; size > 1; widget->setFont(font)) {
         int widest = 0;
         for (const QString &text : texts) {
             widget->setText(text);
