@@ -167,8 +167,9 @@ void tst_MainWindow::construction()
 
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // As a font that the desktop changes reaches the window.
     if (whileShown > 0)
-        QApplication::setFont(QFont(font.family(), whileShown));
+        window.setFont(QFont(font.family(), whileShown));
     auto *stage = window.findChild<QWidget *>("stage");
     QCOMPARE(QRect(stage->mapTo(&window, QPoint()), stage->size()), QRect(11, 11, 161, 321));
     for (const char *area : {"stage", "Tip"}) {
@@ -187,7 +188,7 @@ void tst_MainWindow::construction()
                        .contains(QRect(widget->mapTo(&window, QPoint()), widget->size()))
                 && widget->width() >= widget->sizeHint().width()
                 && widget->height() >= widget->sizeHint().height()
-                && (QApplication::font().pointSize() > 9 || widget->font() == window.font());
+                && (window.font().pointSize() > 9 || widget->font() == window.font());
     };
     for (const char *text : {"点击开始游戏", "分数:0", "分数:999990", "分数:888888"})
         QVERIFY2(fits(window.findChild<QLabel *>("Score"), text), text);
