@@ -54,13 +54,13 @@ if [ "$1" = zip ]; then
         GCC-RUNTIME-LIBRARY-EXCEPTION; do
         [ -s "$folder/licenses/$licence.txt" ] || fail "the zip lacks licenses/$licence.txt"
     done
-    # At Windows' display settings of 100, 125 and 150 %, in device pixels.
-    for scale in "96 275x350" "120 344x438" "144 413x525"; do
+    # At Windows' display settings of 100, 125, 150 and 200 %, in device pixels.
+    for scale in "96 275x350" "120 344x438" "144 413x525" "192 550x700"; do
         wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${scale% *}" /f \
             > /dev/null 2>&1
         shows_window 'C:\'"$name"'\kubrisk.exe' "${scale#* }"
     done
-    echo "the unpacked zip runs on its own at 100 to 150 %, $(echo "$imported" | wc -l) DLLs found"
+    echo "the unpacked zip runs on its own at 100 to 200 %, $(echo "$imported" | wc -l) DLLs found"
     exit 0
 fi
 
