@@ -112,15 +112,17 @@ void fitFont(Widget *widget, const QStringList &texts, int width)
     // In pixels from the font itself: where no font is installed, QFontInfo knows no size.
     int size = font.pixelSize() > 0 ? font.pixelSize()
                                     : qRound(font.pointSizeF() * widget->logicalDpiY() / 72);
-    for (; size > 1; widget->setFont(font)) {
+    const auto widest = [&] {
         int widest = 0;
         for (const QString &text : texts) {
             widget->setText(text);
             widest = qMax(widest, widget->sizeHint().width());
         }
-        if (widest <= width)
-            break;
+        return widest;
+    };
+    while (size > 1 && widest() > width) {
         font.setPixelSize(--size);
+        widget->setFont(font);
     }
     widget->setText(shown);
 }
