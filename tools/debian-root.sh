@@ -1,6 +1,6 @@
-# A minimal Debian root made with debootstrap, for fresh-debian.sh and windows.sh, which source
-# this file after setting `root` (the root's folder), `release` and `downloads` (the folder that
-# keeps the packages for the next root) and `checkout`. Needs root on a Debian system.
+# A minimal Debian root made with debootstrap, for the scripts that run commands in one. They
+# source this file after setting `root` (the root's folder), `release`, `downloads` (the folder
+# that keeps the packages for the next root) and `checkout`. Needs root on a Debian system.
 
 # Mount points under the root, deepest first.
 root_mounts() {
