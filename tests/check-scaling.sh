@@ -22,12 +22,15 @@ show() {
     rm -f "$work/board" && size=none
     for i in $(seq 100); do
         sleep 0.1
+        # X refuses the image of a window not yet mapped.
         info=$(xwininfo -name Kubrisk 2>/dev/null) || continue
+        echo "$info" | grep -q 'Map State: IsViewable' || continue
         size=$(echo "$info" | sed -n 's/^ *\(Width\|Height\): //p' | paste -sd x)
         # The header's length, the bytes of a row and the colour count; then 4 bytes a pixel.
         xwd -silent -id "$(echo "$info" | sed -n 's/.*Window id: \([^ ]*\).*/\1/p')" \
             | perl -0777 -ne '($h, $l, $c) = unpack "N x44 N x24 N";
-                for $y (0 .. 349) { print substr($_, $h + 12 * $c + $l * $y, 712) }' > "$work/now"
+                for $y (0 .. 349) { print substr($_, $h + 12 * $c + $l * $y, 712) }' > "$work/now" \
+            || continue
         cmp -s "$work/now" "$work/board" 2>/dev/null && break
         mv "$work/now" "$work/board"
     done
