@@ -33,7 +33,7 @@ DEB_PACKAGES := build-essential debhelper dpkg-dev lintian cmake $(DEB_QT) \
 DEBIAN ?= trixie
 FRESH_DIR ?= /var/tmp/kubrisk-fresh
 COMMANDS ?= make test && make deb && make autopkgtest
-# `make windows` keeps Qt for Windows, its source and its builds, in WINDOWS_DIR for later runs.
+# `make windows` keeps its Debian 13 root, with Qt for Windows, in WINDOWS_DIR for later runs.
 WINDOWS_DIR ?= /var/tmp/kubrisk-windows
 
 .PHONY: run test bench sanitize deb autopkgtest fresh windows release build deps-run deps-test

@@ -1,14 +1,26 @@
 #!/bin/sh
-# The Windows packages of VERSION, PACKAGES.zip and PACKAGES-installer.exe, as a player meets them:
-#   check-windows-packages.sh zip|installer PACKAGES VERSION
+# The Windows packages of VERSION, PACKAGES.zip and PACKAGES-installer.exe, as a player meets them,
+# and the look that the zip's game takes on Windows 11, light and dark, and on Windows 10, which
+# LOOK (kubrisk_look.exe) reports:
+#   check-windows-packages.sh zip|installer|look PACKAGES VERSION LOOK
 set -eu
 [ -n "${KUBRISK_CHECK_DISPLAY:-}" ] || KUBRISK_CHECK_DISPLAY=1 exec xvfb-run -a \
     -s "-screen 0 1280x1024x24 -noreset" sh "$0" "$@"
 work=$(mktemp -d)
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+trap 'for prefix in "$work"/*/; do WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; done
+    rm -rf "$work"' EXIT
 fail() { printf '%s\n' "$*"; exit 1; }
-wineboot -i 2>/dev/null && wineserver -w # a fresh Wine prefix, on a virtual X server
+
+packages=$2 version=$3 look=$4 name=$(basename "$2")
+# fresh_prefix NAME [unzip]: a fresh Wine prefix on the virtual X server, with the zip unpacked in
+# drive C where asked.
+fresh_prefix() {
+    export WINEPREFIX="$work/$1"
+    wineboot -i 2>/dev/null && wineserver -w
+    folder=$WINEPREFIX/drive_c/$name
+    [ -z "${2:-}" ] || unzip -q "$packages.zip" -d "$WINEPREFIX/drive_c"
+}
 
 # Starts the game, waits until its window titled Kubrisk is shown (at SIZE, if given), ends it.
 shows_window() {
@@ -30,11 +42,30 @@ entry() {
         2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *\(REG_[A-Z_]*\) *\(.*\)$/\1 \2/p"
 }
 
+if [ "$1" = look ]; then
+    for case in "win11 1 windows11 light" "win11 0 windows11 dark" "win10 1 windowsvista light"; do
+        set -- $case
+        fresh_prefix "$1-$2" unzip
+        wine winecfg -v "$1" && wineserver -w
+        for theme in AppsUseLightTheme SystemUsesLightTheme; do
+            wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
+                /v $theme /t REG_DWORD /d "$2" /f > /dev/null 2>&1
+        done
+        cp "$look" "$folder"
+        wine "C:\\$name\\$(basename "$look")" 'C:\look.txt' && wineserver -w
+        read -r style tone digest tones < "$WINEPREFIX/drive_c/look.txt" \
+            || fail "$1 with AppsUseLightTheme $2: kubrisk_look reported nothing"
+        # The board and the preview keep their style sheets: the same pixels in every look.
+        [ "$style $tone ${board:=$digest}" = "$3 $4 $digest" ] \
+            || fail "$1 with AppsUseLightTheme $2: $style $tone $digest, not $3 $4 $board: $tones"
+        echo "Windows ${1#win}, $4: $style; $tones (background/text)"
+    done
+    exit 0
+fi
+
 if [ "$1" = zip ]; then
-    name=$(basename "$2")
+    fresh_prefix zip unzip
     [ "$(unzip -Z1 "$2.zip" | cut -d/ -f1 | sort -u)" = "$name" ] || fail "not one folder $name"
-    unzip -q "$2.zip" -d "$WINEPREFIX/drive_c"
-    folder=$WINEPREFIX/drive_c/$name
     # Only drive C, so that the game finds nothing of the build, of Qt's build or of MinGW's.
     rm "$WINEPREFIX/dosdevices/z:"
     pe="x86_64-w64-mingw32-objdump -p"
@@ -43,9 +74,11 @@ if [ "$1" = zip ]; then
     imported=$(find "$folder" -name '*.exe' -o -name '*.dll' | xargs -n1 $pe \
         | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
     available=$(ls "$folder" "$WINEPREFIX/drive_c/windows/system32" | tr 'A-Z' 'a-z')
-    ! echo "$imported" | grep -vxF "$available" || fail "imported, but missing: the DLLs above"
+    # Windows resolves the API sets (api-ms-win-*) itself.
+    ! echo "$imported" | grep -v '^api-ms-win-' | grep -vxF "$available" \
+        || fail "imported, but missing: the DLLs above"
     # Nothing but the game, the DLLs that it imports, its two plugins and the licences.
-    expected=$(printf '%s\n' kubrisk.exe platforms/qwindows.dll styles/qwindowsvistastyle.dll \
+    expected=$(printf '%s\n' kubrisk.exe platforms/qwindows.dll styles/qmodernwindowsstyle.dll \
         $imported)
     ! (cd "$folder" && find . -type f ! -path './licenses/*.txt' | cut -c3- | tr 'A-Z' 'a-z' \
         | grep -vxF "$expected") || fail "files that do not belong in the zip: those above"
@@ -55,15 +88,17 @@ if [ "$1" = zip ]; then
         [ -s "$folder/licenses/$licence.txt" ] || fail "the zip lacks licenses/$licence.txt"
     done
     # At Windows' display settings of 100, 125, 150 and 200 %, in device pixels.
+    # Wine reads the scale as it starts, so the game waits for the session that set it to end.
     for scale in "96 275x350" "120 344x438" "144 413x525" "192 550x700"; do
         wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${scale% *}" /f \
-            > /dev/null 2>&1
+            > /dev/null 2>&1 && wineserver -w
         shows_window 'C:\'"$name"'\kubrisk.exe' "${scale#* }"
     done
     echo "the unpacked zip runs on its own at 100 to 200 %, $(echo "$imported" | wc -l) DLLs found"
     exit 0
 fi
 
+fresh_prefix installer
 wine "$2-installer.exe" /S && wineserver -w
 folder=$(find "$WINEPREFIX/drive_c/users" -path '*/AppData/Local/Programs/Kubrisk' -type d)
 [ -f "$folder/kubrisk.exe" ] || fail "nothing installed in %LOCALAPPDATA%\\Programs\\Kubrisk"

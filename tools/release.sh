@@ -13,7 +13,7 @@ release=dist/kubrisk-$version
 debian=$release/debian-$(. /etc/os-release && echo "$VERSION_CODENAME")
 
 # Only this run's Qt source goes with the Windows program.
-rm -f dist/qtbase-opensource-src_*
+rm -f dist/qt6-base_*
 make deb QT=5
 make deb QT=6
 make windows WINDOWS_DIR="$1"
@@ -26,7 +26,7 @@ cp "build-deb/kubrisk_$version.dsc" "build-deb/kubrisk_$version.tar.xz" "$debian
 cp dist/kubrisk_"$version"_*.deb "$debian/qt5"
 cp dist/qt6/kubrisk_"$version"_*.deb "$debian/qt6"
 cp "dist/kubrisk-$version-windows-x64.zip" "dist/kubrisk-$version-windows-x64-installer.exe" \
-    dist/qtbase-opensource-src_* "$release/windows"
+    dist/qt6-base_* "$release/windows"
 
 # The source tarball builds and passes its suite with plain CMake, far from any checkout.
 try=$(mktemp -d)

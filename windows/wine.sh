@@ -17,6 +17,8 @@ WINEPATH="$(windows_path "$qt/bin");$(runtime libstdc++-6.dll);$(runtime libwinp
 for variable in $(env | sed -n 's/^\(QT_[A-Za-z0-9_]*\)=.*/\1/p'); do
     export "WINE$variable=$(printenv "$variable")"
 done
+# Qt 6 looks for its plugins beside the program, not beside its DLLs.
+export WINEQT_PLUGIN_PATH="${WINEQT_PLUGIN_PATH:-$(windows_path "$qt/plugins")}"
 export WINEQT_FORCE_STDERR_LOGGING=1 WINEPATH WINEDEBUG="${WINEDEBUG:--all}" \
     WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 exec wine "$@"

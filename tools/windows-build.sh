@@ -1,0 +1,182 @@
+#!/bin/sh
+# Inside the Debian 13 root that windows.sh keeps: Qt 6.8 for MinGW-w64 from Debian 13's own
+# qt6-base source (built once, then reused), the game and its suite against it, the zip and the
+# installer, all tried under Wine, and the Qt source beside them in dist/.
+set -eu
+cd "$(dirname "$0")/.."
+checkout=$(pwd)
+host=x86_64-w64-mingw32
+version=$(sed -n 's/^project(Kubrisk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+name=kubrisk-$version-windows-x64
+build=$checkout/build-windows
+folder=$build/package/$name
+dist=$checkout/dist
+# Qt's sources and builds stay in the root.
+cache=/opt/kubrisk-qt
+
+# Debian 13's fixes first, Qt's among them: the Qt built below is the one that apt offers now.
+[ -f /etc/apt/sources.list.d/source.list ] \
+    || sed -n 's/^deb /deb-src /p' /etc/apt/sources.list > /etc/apt/sources.list.d/source.list
+apt-get update -q && apt-get upgrade -y -q
+sh tools/install-packages.sh cmake ninja-build dpkg-dev xz-utils g++-mingw-w64-x86-64-posix \
+    gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 qt6-base-dev qt6-base-dev-tools wine \
+    wine64 nsis xvfb xauth x11-utils zip unzip jq fonts-wqy-microhei
+
+# The qt6-base source of the host tools' own version, which a cross-built Qt must match.
+fetch_qt_source() {
+    qt_version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev-tools)
+    dsc=qt6-base_${qt_version#*:}.dsc
+    qt_source=$cache/source/${dsc%.dsc}
+    if [ ! -f "$qt_source/$dsc" ]; then
+        rm -rf "$qt_source.part" && mkdir -p "$qt_source.part"
+        (cd "$qt_source.part" && apt-get source -q --download-only "qt6-base=$qt_version")
+        mv "$qt_source.part" "$qt_source"
+    fi
+}
+
+# Only what the game, its suite and its benchmark use: Core, Gui, Widgets and Test, the Windows
+# and offscreen platforms and the Windows styles, with Qt's hardening and accessibility. Debian's
+# tarball lacks the tablet library.
+qt_options="-G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON -DQT_BUILD_EXAMPLES=OFF
+    -DQT_BUILD_TESTS=OFF -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+    -DINPUT_opengl=no -DFEATURE_vulkan=OFF -DFEATURE_dbus=OFF -DFEATURE_icu=OFF
+    -DFEATURE_pkg_config=OFF -DFEATURE_zstd=OFF -DFEATURE_system_zlib=OFF
+    -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_png=OFF
+    -DFEATURE_system_freetype=OFF -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_ico=OFF
+    -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF
+    -DFEATURE_xml=OFF -DFEATURE_tabletevent=OFF -DFEATURE_androiddeployqt=OFF"
+
+# Qt for Windows, built once for each source version, compiler, configure line and toolchain.
+build_qt() {
+    compiler=$(dpkg-query -W -f='${Version}' g++-mingw-w64-x86-64-posix)
+    options=$(echo "$qt_options" | cat - windows/mingw-w64.cmake | md5sum | cut -c1-8)
+    qt_dir=$cache/${dsc%.dsc}-gcc$compiler-$options
+    qt=$qt_dir/install
+    [ -f "$qt_dir/complete" ] && return
+    rm -rf "$qt_dir" && mkdir -p "$qt_dir"
+    dpkg-source -x "$qt_source/$dsc" "$qt_dir/src"
+    echo "building Qt for Windows in $qt_dir (about 20 minutes on 2 cores)"
+    # shellcheck disable=SC2086
+    (SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$qt_dir/src/debian/changelog" -STimestamp) \
+        && export SOURCE_DATE_EPOCH \
+        && cmake -S "$qt_dir/src" -B "$qt_dir/build" $qt_options \
+            -DCMAKE_TOOLCHAIN_FILE="$checkout/windows/mingw-w64.cmake" \
+            -DCMAKE_INSTALL_PREFIX="$qt" \
+        && cmake --build "$qt_dir/build" --parallel && cmake --install "$qt_dir/build") \
+        > "$qt_dir/build.log" 2>&1 || { tail -n 30 "$qt_dir/build.log"; exit 1; }
+    touch "$qt_dir/complete"
+}
+
+# The licences of the third-party parts of Qt that the shipped DLLs and plugins are compiled
+# from: each entry of Qt's qt_attribution.json files whose files the compiler read for them, with
+# its copyright and the licence texts that it names, or else those of its licence identifiers.
+# part FILTER: the jq FILTER applied to entry $i of $json, whose strings Qt lets run over lines.
+part() {
+    tr '\n\t' '  ' < "$json" \
+        | jq -r --argjson i "$i" "if type == \"array\" then .[\$i] else . end | $1"
+}
+third_party_licences() {
+    shipped="bin/Qt6Core.dll bin/Qt6Gui.dll bin/Qt6Widgets.dll
+        plugins/platforms/qwindows.dll plugins/styles/qmodernwindowsstyle.dll"
+    # shellcheck disable=SC2086
+    ninja -C "$qt_dir/build" -t commands $shipped | sed -n 's/.* -o \([^ ]*\.obj\) .*/\1/p' \
+        | sort -u | xargs ninja -C "$qt_dir/build" -t deps | sed -n 's/^    //p' \
+        | sed "s|^$qt_dir/src/||" | sort -u > "$build/qt-sources"
+    cd "$qt_dir/src"
+    for json in $(find src -name qt_attribution.json | LC_ALL=C sort); do
+        dir=${json%/*}
+        count=$(tr '\n\t' '  ' < "$json" | jq 'if type == "array" then length else 1 end')
+        for i in $(seq 0 $((count - 1))); do
+            scope=$dir/$(part '.Path // ""')
+            scope=${scope%/}
+            files=$(part '.Files // [] | if type == "array" then .[] else split(" ")[] end')
+            if [ -n "$files" ]; then
+                echo "$files" | sed "/^$/d; s|^|$scope/|" | grep -qxFf - "$build/qt-sources" \
+                    || continue
+            else
+                grep -q "^$scope/" "$build/qt-sources" || continue
+            fi
+            printf '%s, in Qt\047s %s: %s\n' "$(part .Name)" "$scope" "$(part .License)"
+            part '.Copyright // "" | if type == "array" then join("\n") else . end'
+            licences=$(part '.LicenseFiles // [.LicenseFile // empty] | .[]' | sed "s|^|$dir/|")
+            [ -n "$licences" ] || licences=$(part .LicenseId | tr -d '()' \
+                | sed 's/ \(OR\|AND\|WITH\) /\n/g; s|.*|LICENSES/&.txt|')
+            for licence in $licences; do
+                [ -f "$licence" ] || { echo "no licence text $licence for $json" >&2; exit 1; }
+                printf '\n' && cat "$licence"
+            done
+            printf '\n\n'
+        done
+    done
+    cd "$checkout"
+}
+
+# The folder that the zip holds and the installer installs: the game, the Qt and MinGW-w64 DLLs
+# and plugins that it loads, and the licences of all of them.
+stage() {
+    rm -rf "$build/package" && mkdir -p "$folder/platforms" "$folder/styles" "$folder/licenses"
+    for dll in libgcc_s_seh-1.dll libstdc++-6.dll libwinpthread-1.dll; do
+        cp "$($host-g++-posix -print-file-name=$dll)" "$folder"
+    done
+    cp "$build/kubrisk.exe" "$qt/bin/Qt6Core.dll" "$qt/bin/Qt6Gui.dll" "$qt/bin/Qt6Widgets.dll" \
+        "$folder"
+    cp "$qt/plugins/platforms/qwindows.dll" "$folder/platforms"
+    cp "$qt/plugins/styles/qmodernwindowsstyle.dll" "$folder/styles"
+    # Without symbols, and without a time stamp, which strip would otherwise set to now.
+    SOURCE_DATE_EPOCH=0 $host-strip --strip-unneeded "$folder"/*.exe "$folder"/*.dll \
+        "$folder"/*/*.dll
+    cp LICENSE "$folder/licenses/Kubrisk-MIT.txt"
+    cp "$qt_dir/src/LICENSES/LGPL-3.0-only.txt" "$folder/licenses/Qt-LGPL-3.0.txt"
+    cp "$qt_dir/src/LICENSES/GPL-3.0-only.txt" "$folder/licenses/Qt-GPL-3.0.txt"
+    cp windows/licenses/GCC-RUNTIME-LIBRARY-EXCEPTION.txt windows/licenses/winpthreads.txt \
+        "$folder/licenses"
+    third_party_licences > "$folder/licenses/Qt-third-party.txt"
+    cat > "$folder/licenses/Qt-source.txt" <<NOTICE
+Kubrisk uses Qt ${qt_version%%+*}: Qt6Core.dll, Qt6Gui.dll, Qt6Widgets.dll and the plugins in
+platforms and styles. Qt is free software under the GNU Lesser General Public License version 3
+(Qt-LGPL-3.0.txt), which refers to the GNU General Public License version 3 (Qt-GPL-3.0.txt).
+Qt-third-party.txt gives the licences of the code of others that Qt compiles into them. You may
+replace these DLLs with your own build of Qt 6.8.
+
+These DLLs were built with MinGW-w64 from Debian's source package qt6-base, version $qt_version,
+which is published beside this program as the files
+$(cd "$qt_source" && ls | sed 's/^/    /')
+Unpack them with "dpkg-source -x $dsc" and configure with CMake and
+$(echo "$qt_options" | sed 's/^ */    /')
+NOTICE
+}
+
+# A zip with fixed times and order, and an installer with no build date, from the same folder.
+package() {
+    find "$build/package" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+    find "$folder" -type f -exec chmod 644 {} +
+    find "$folder" -type d -exec chmod 755 {} +
+    rm -f "$dist/$name.zip" "$dist/$name-installer.exe" "$dist"/qt6-base_*
+    (cd "$build/package" && find "$name" -type f | LC_ALL=C sort \
+        | TZ=UTC zip -X -D -q "$dist/$name.zip" -@)
+    # The uninstaller removes exactly these files, then their folders, deepest first.
+    (cd "$folder" && find . -type f | LC_ALL=C sort | sed 's|^|Delete |'
+        find . -mindepth 1 -type d | LC_ALL=C sort -r | sed 's|^|RMDir |') \
+        | sed 's|/|\\|g; s| \.\(.*\)| "$INSTDIR\1"|' > "$build/package/uninstall.nsh"
+    makensis -V2 -DVERSION="$version" -DFOLDER="$folder" -DOUTFILE="$dist/$name-installer.exe" \
+        -DUNINSTALL="$build/package/uninstall.nsh" -DICON="$checkout/resources/main.ico" \
+        windows/kubrisk.nsi
+    cp "$qt_source"/* "$dist"
+}
+
+fetch_qt_source
+build_qt
+mkdir -p "$dist"
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=windows/mingw-w64.cmake -DKUBRISK_WINDOWS_QT="$qt" \
+    -DKUBRISK_QT_MAJOR=6 -DCMAKE_BUILD_TYPE=Release -DKUBRISK_WINDOWS_DIST="$dist"
+cmake --build "$build" --parallel
+stage
+package
+
+# The suite, the executable's resources, both packages and the looks of Windows, under Wine in
+# throw-away prefixes.
+WINEPREFIX=$(mktemp -d)
+export WINEPREFIX
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
+(cd "$build" && xvfb-run -a -s "-noreset" ctest --output-on-failure)
+echo "built and tried under Wine:" && ls "$dist" | sed -n "/^$name/p; /^qt6-base/p"
