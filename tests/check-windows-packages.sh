@@ -1,8 +1,8 @@
 #!/bin/sh
 # The Windows packages of VERSION, PACKAGES.zip and PACKAGES-installer.exe, as a player meets them,
-# and the look that the zip's game takes on Windows 11, light and dark, and on Windows 10, which
-# LOOK (kubrisk_look.exe) reports:
-#   check-windows-packages.sh zip|installer|look PACKAGES VERSION LOOK
+# the zip's program with the resources that SCRIPT compiles to, and in the zip's folder the looks
+# of Windows 11, light and dark, and 10 that SUITE (the suite; QTTEST, its Qt DLL) sees.
+#   check-windows-packages.sh zip|installer|look PACKAGES VERSION SUITE QTTEST SCRIPT
 set -eu
 [ -n "${KUBRISK_CHECK_DISPLAY:-}" ] || KUBRISK_CHECK_DISPLAY=1 exec xvfb-run -a \
     -s "-screen 0 1280x1024x24 -noreset" sh "$0" "$@"
@@ -12,7 +12,7 @@ trap 'for prefix in "$work"/*/; do WINEPREFIX=$prefix wineserver -k 2>/dev/null 
     rm -rf "$work"' EXIT
 fail() { printf '%s\n' "$*"; exit 1; }
 
-packages=$2 version=$3 look=$4 name=$(basename "$2")
+packages=$2 version=$3 suite=$4 qttest=$5 script=$6 name=$(basename "$2")
 # fresh_prefix NAME [unzip]: a fresh Wine prefix on the virtual X server, with the zip unpacked in
 # drive C where asked.
 fresh_prefix() {
@@ -47,18 +47,12 @@ if [ "$1" = look ]; then
         set -- $case
         fresh_prefix "$1-$2" unzip
         wine winecfg -v "$1" && wineserver -w
-        for theme in AppsUseLightTheme SystemUsesLightTheme; do
-            wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
-                /v $theme /t REG_DWORD /d "$2" /f > /dev/null 2>&1
-        done
-        cp "$look" "$folder"
-        wine "C:\\$name\\$(basename "$look")" 'C:\look.txt' && wineserver -w
-        read -r style tone digest tones < "$WINEPREFIX/drive_c/look.txt" \
-            || fail "$1 with AppsUseLightTheme $2: kubrisk_look reported nothing"
-        # The board and the preview keep their style sheets: the same pixels in every look.
-        [ "$style $tone ${board:=$digest}" = "$3 $4 $digest" ] \
-            || fail "$1 with AppsUseLightTheme $2: $style $tone $digest, not $3 $4 $board: $tones"
-        echo "Windows ${1#win}, $4: $style; $tones (background/text)"
+        wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
+            /v AppsUseLightTheme /t REG_DWORD /d "$2" /f > /dev/null 2>&1
+        cp "$suite" "$qttest" "$folder"
+        KUBRISK_LOOK="$3 $4" wine "C:\\$name\\$(basename "$suite")" construction look \
+            > "$work/look.log" 2>&1 || fail "$1 with AppsUseLightTheme $2: $(cat "$work/look.log")"
+        echo "Windows ${1#win}, $4: $3;" $(sed -n 's/.*look() //p' "$work/look.log")
     done
     exit 0
 fi
@@ -68,6 +62,11 @@ if [ "$1" = zip ]; then
     [ "$(unzip -Z1 "$2.zip" | cut -d/ -f1 | sort -u)" = "$name" ] || fail "not one folder $name"
     # Only drive C, so that the game finds nothing of the build, of Qt's build or of MinGW's.
     rm "$WINEPREFIX/dosdevices/z:"
+    # Windows reads exactly the script's resources (the executable keeps no memory flags).
+    rc="x86_64-w64-mingw32-windres -O rc -i"
+    $rc "$folder/kubrisk.exe" > "$work/executable.rc"
+    (cd "$(dirname "$script")" && $rc "$(basename "$script")") | sed 's/ MOVEABLE DISCARDABLE$//' \
+        | diff - "$work/executable.rc" || fail "kubrisk.exe's resources are not those of $script"
     pe="x86_64-w64-mingw32-objdump -p"
     [ "$($pe "$folder/kubrisk.exe" | grep -c -e pei-x86-64 -e 'Subsystem.*Windows GUI')" = 2 ] \
         || fail "kubrisk.exe is no 64-bit GUI program"

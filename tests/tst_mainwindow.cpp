@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QtTest>
 
 #include <memory>
@@ -99,6 +100,7 @@ private slots:
     void play_data();
     void play();
     void randomPlay();
+    void look();
 };
 
 void tst_MainWindow::initTestCase()
@@ -146,9 +148,8 @@ void tst_MainWindow::construction_data()
     QTest::newRow("large font, then a small one") << 30 << 6;
 }
 
-// At any font size, and when the font changes while the window is shown, the board keeps its
-// place, and the label and the button show each of their texts in full between the board and the
-// window's right edge, in the window's font wherever it fits.
+// At any font size, also changed while shown, the board keeps its place and pixels, and the label
+// and the button show their texts in full right of it, in the window's font wherever it fits.
 void tst_MainWindow::construction()
 {
     QFETCH(int, points);
@@ -171,14 +172,16 @@ void tst_MainWindow::construction()
     if (whileShown > 0)
         window.setFont(QFont(font.family(), whileShown));
     auto *stage = window.findChild<QWidget *>("stage");
-    QCOMPARE(QRect(stage->mapTo(&window, QPoint()), stage->size()), QRect(11, 11, 161, 321));
+    QCOMPARE(stage->mapTo(&window, QPoint()), QPoint(11, 11));
+    // The board and the preview, whatever the style and palette: white 15-pixel cells, black grid.
+    const QImage shot = window.grab().toImage();
     for (const char *area : {"stage", "Tip"}) {
-        const auto labels = window.findChild<QWidget *>(area)->findChildren<QLabel *>();
-        const int columns = labels.size() == kRows * kColumns ? kColumns : kBoxSize;
-        for (int i = 0; i < labels.size(); ++i) {
-            const QPoint topLeft = QPoint(i % columns, i / columns) * 16 + QPoint(1, 1);
-            QCOMPARE(labels[i]->geometry(), QRect(topLeft, QSize(15, 15)));
-            QCOMPARE(labels[i]->styleSheet(), "border:0px;background-color:#FFF");
+        const auto *frame = window.findChild<QWidget *>(area);
+        QCOMPARE(frame->size(), frame == stage ? QSize(161, 321) : QSize(65, 65));
+        for (int i = 0; i < frame->width() * frame->height(); ++i) {
+            const QPoint at(i % frame->width(), i / frame->width());
+            QCOMPARE(shot.pixel(frame->mapTo(&window, at)),
+                     at.x() % 16 && at.y() % 16 ? ~0u : ~0u << 24);
         }
     }
     const auto fits = [&](auto *widget, const char *text) {
@@ -405,6 +408,31 @@ void tst_MainWindow::randomPlay()
     QVERIFY2(rows > 0 && spawned > 5 * games, "play makes no progress");
     // Destroyed in the middle of a game, with its timer running.
     window.reset();
+}
+
+// On Windows, as its check runs it: the style that KUBRISK_LOOK names, and the score's and the
+// button's backgrounds (mean lightness) and texts (extreme pixels) on the side of its tone.
+void tst_MainWindow::look()
+{
+    const QStringList look = qEnvironmentVariable("KUBRISK_LOOK").split(' ');
+    if (look.size() != 2)
+        QSKIP("KUBRISK_LOOK names no style and tone");
+    MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(QApplication::style()->objectName(), look[0]);
+    for (const char *name : {"Score", "StartGame"}) {
+        const QImage image = window.findChild<QWidget *>(name)->grab().toImage();
+        qreal mean = 0, darkest = 1, lightest = 0;
+        for (int i = 0; i < image.width() * image.height(); ++i) {
+            const qreal lightness
+                    = QColor(image.pixel(i % image.width(), i / image.width())).lightnessF();
+            mean += lightness / (image.width() * image.height());
+            std::tie(darkest, lightest) = std::minmax({darkest, lightest, lightness});
+        }
+        qInfo("%s: background %.2f, text %.2f to %.2f", name, mean, darkest, lightest);
+        QVERIFY(look[1] == "dark" ? mean < 0.5 && lightest > 0.5 : mean > 0.5 && darkest < 0.5);
+    }
 }
 
 QTEST_MAIN(tst_MainWindow)
