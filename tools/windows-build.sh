@@ -167,6 +167,8 @@ package() {
 fetch_qt_source
 build_qt
 mkdir -p "$dist"
+# From scratch: what rcc generated under an earlier commit would keep that commit's time stamps.
+rm -rf "$build"
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=windows/mingw-w64.cmake -DKUBRISK_WINDOWS_QT="$qt" \
     -DKUBRISK_QT_MAJOR=6 -DCMAKE_BUILD_TYPE=Release -DKUBRISK_WINDOWS_DIST="$dist"
 cmake --build "$build" --parallel
