@@ -1,124 +1,15 @@
+#include "desktop.h"
 #include "mainwindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QDir>
-#include <QFileInfo>
-#include <QVector>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <utility>
-
-#ifdef KUBRISK_X11
-#include <X11/Xlib.h>
-#endif
 
 namespace {
-
-// What Qt logs while the application connects to the display: shown once it has connected, and
-// replaced by one line of our own where it cannot, since Qt would end the process with an abort.
-QVector<std::pair<QtMsgType, QString>> startupMessages;
-
-QString displayProblem()
-{
-    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
-    const QString x11 = qEnvironmentVariable("DISPLAY");
-    const QString wayland = qEnvironmentVariable("WAYLAND_DISPLAY");
-    if (platform.startsWith(QLatin1String("wayland")))
-        return QStringLiteral("cannot open the Wayland display \"%1\"").arg(wayland);
-    if (!platform.isEmpty() && !platform.startsWith(QLatin1String("xcb")))
-        return QStringLiteral("cannot start on Qt's platform \"%1\"").arg(platform);
-    if (!x11.isEmpty())
-        return QStringLiteral("cannot open the X11 display \"%1\"").arg(x11);
-    return QStringLiteral("no display found (neither DISPLAY nor WAYLAND_DISPLAY is set)");
+bool asksForText(int argc, char *argv[]);
 }
-
-[[noreturn]] void failWithoutDisplay()
-{
-    std::fprintf(stderr, "kubrisk: %s; start it from a desktop session.\n",
-                 qUtf8Printable(displayProblem()));
-    std::_Exit(EXIT_FAILURE);
-}
-
-void holdStartupMessage(QtMsgType type, const QMessageLogContext &, const QString &text)
-{
-    if (type == QtFatalMsg)
-        failWithoutDisplay();
-    startupMessages.append({type, text});
-}
-
-// Qt takes X11 unless told otherwise; a session that offers only Wayland gets Wayland. Where
-// the Wayland socket is missing, the Wayland library would add a complaint of its own to ours.
-void choosePlatform()
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
-        && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "wayland");
-    if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QLatin1String("wayland")))
-        return;
-    const QString socket = qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("wayland-0"));
-    if (!QFileInfo::exists(QDir::isAbsolutePath(socket)
-                                   ? socket
-                                   : qEnvironmentVariable("XDG_RUNTIME_DIR") + '/' + socket))
-        failWithoutDisplay();
-}
-
-// --help and --version answer on a terminal that has no display, so they are looked for before
-// the application connects to one.
-bool asksForText(int argc, char *argv[])
-{
-    for (int i = 1; i < argc; ++i) {
-        for (const char *option : {"-h", "-?", "--help", "--help-all", "-v", "--version"}) {
-            if (std::strcmp(argv[i], option) == 0)
-                return true;
-        }
-    }
-    return false;
-}
-
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-#ifdef KUBRISK_X11
-// Whether the desktop gives its scale on X11 as Xft.dpi, read from the display's resources as Qt
-// reads them.
-bool desktopGivesXftDpi()
-{
-    Display *display = XOpenDisplay(nullptr);
-    if (!display)
-        return false;
-    const QList<QByteArray> resources = QByteArray(XResourceManagerString(display)).split('\n');
-    XCloseDisplay(display);
-    for (const QByteArray &resource : resources) {
-        if (resource.startsWith("Xft.dpi:\t") && resource.mid(9).toDouble() > 0)
-            return true;
-    }
-    return false;
-}
-#endif
-
-// Qt 5 scales by the desktop's factor rounded to a whole number, which makes 125 % into 100 % with
-// texts too large for the window and 150 % into 200 %, and on X11 takes the monitor's physical DPI
-// where the desktop gives none. The window scales by the desktop's own factor instead, as with
-// Qt 6. What a user sets in Qt's own variables still wins over this policy. Wayland keeps the
-// output's whole-number scale.
-void followDesktopScale()
-{
-    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
-    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
-    if (platform.startsWith(QLatin1String("wayland")))
-        return;
-    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
-            Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
-#ifdef KUBRISK_X11
-    if ((platform.isEmpty() || platform.startsWith(QLatin1String("xcb")))
-        && qEnvironmentVariableIsEmpty("QT_FONT_DPI") && !desktopGivesXftDpi())
-        qputenv("QT_FONT_DPI", "96");
-#endif
-}
-#endif
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -134,16 +25,13 @@ int main(int argc, char *argv[])
         return EXIT_SUCCESS;
     }
 
-    choosePlatform();
+    Desktop::choosePlatform();
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    // The fixed window keeps its size in logical pixels on high-DPI screens; Qt 6 always does.
-    followDesktopScale();
+    Desktop::followDesktopScale();
 #endif
-    const QtMessageHandler logged = qInstallMessageHandler(holdStartupMessage);
+    Desktop::holdStartupLog();
     QApplication app(argc, argv);
-    qInstallMessageHandler(logged);
-    for (const auto &[type, text] : std::as_const(startupMessages))
-        qt_message_output(type, QMessageLogContext(), text);
+    Desktop::releaseStartupLog();
     // Qt's own options are gone from the arguments by now; anything else unknown is an error.
     parser.process(app);
 
@@ -153,3 +41,20 @@ int main(int argc, char *argv[])
     window.show();
     return app.exec();
 }
+
+namespace {
+
+// --help and --version answer on a terminal that has no display, so they are looked for before
+// the application connects to one.
+bool asksForText(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        for (const char *option : {"-h", "-?", "--help", "--help-all", "-v", "--version"}) {
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
