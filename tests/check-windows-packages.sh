@@ -81,7 +81,7 @@ if [ "$1" = zip ]; then
         $imported)
     ! (cd "$folder" && find . -type f ! -path './licenses/*.txt' | cut -c3- | tr 'A-Z' 'a-z' \
         | grep -vxF "$expected") || fail "files that do not belong in the zip: those above"
-    # The licences that the README lists.
+    # The licences that docs/windows.md lists.
     for licence in Kubrisk-MIT Qt-LGPL-3.0 Qt-GPL-3.0 Qt-source Qt-third-party winpthreads \
         GCC-RUNTIME-LIBRARY-EXCEPTION; do
         [ -s "$folder/licenses/$licence.txt" ] || fail "the zip lacks licenses/$licence.txt"
