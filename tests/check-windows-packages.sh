@@ -50,9 +50,12 @@ if [ "$1" = look ]; then
         wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
             /v AppsUseLightTheme /t REG_DWORD /d "$2" /f > /dev/null 2>&1
         cp "$suite" "$qttest" "$folder"
+        # Under Wine the suite's redirected output arrives empty: it writes its log to C: instead.
+        log=$WINEPREFIX/drive_c/look.txt
         KUBRISK_LOOK="$3 $4" wine "C:\\$name\\$(basename "$suite")" construction look \
-            > "$work/look.log" 2>&1 || fail "$1 with AppsUseLightTheme $2: $(cat "$work/look.log")"
-        echo "Windows ${1#win}, $4: $3;" $(sed -n 's/.*look() //p' "$work/look.log")
+            -o 'C:\look.txt,txt' > /dev/null 2>&1 \
+            || fail "$1 with AppsUseLightTheme $2: $(cat "$log")"
+        echo "Windows ${1#win}, $4: $3;" $(sed -n 's/.*look() //p' "$log")
     done
     exit 0
 fi

@@ -7,6 +7,7 @@
 #include <QStyle>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 
@@ -428,7 +429,8 @@ void tst_MainWindow::look()
             const qreal lightness
                     = QColor(image.pixel(i % image.width(), i / image.width())).lightnessF();
             mean += lightness / (image.width() * image.height());
-            std::tie(darkest, lightest) = std::minmax({darkest, lightest, lightness});
+            darkest = std::min(darkest, lightness);
+            lightest = std::max(lightest, lightness);
         }
         qInfo("%s: background %.2f, text %.2f to %.2f", name, mean, darkest, lightest);
         QVERIFY(look[1] == "dark" ? mean < 0.5 && lightest > 0.5 : mean > 0.5 && darkest < 0.5);
