@@ -1,32 +1,52 @@
 # Two commands, each doing its own set-up: `make run` and `make test`.
 # Qt 5.15 unless QT=6 asks for the second build, which has folders and packages of its own.
 QT ?= 5
+# ARCH names another Debian architecture (arm64, armhf, s390x, i386, ...) for `make test` and
+# `make deb`: they cross-build with Debian's cross toolchain against that architecture's multiarch
+# packages, in a Debian 12 root kept in CROSS_DIR whatever this machine's release, and run the
+# built programs under qemu-user. tools/kept-root.sh runs make again there, with CROSS_DIR=/.
+ARCH ?=
+CROSS_DIR ?= /var/tmp/kubrisk-cross
+ifneq ($(ARCH),)
+A := :$(ARCH)
+SUFFIX := -$(ARCH)
+CROSS_PACKAGES := crossbuild-essential-$(ARCH) qemu-user dpkg-dev
+CROSS_CMAKE := -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/tools/linux-cross.cmake -DKUBRISK_ARCH=$(ARCH)
+# The suite runs from `make test ARCH=...`, as dh runs no tests when cross-building.
+DEB_CROSS := DEB_BUILD_OPTIONS=nocheck dpkg-buildpackage -a$(ARCH)
+DEB_CHECK := KUBRISK_EMULATOR="sh tools/qemu.sh $(ARCH)"
+endif
 # The package is the same either way; the Qt 6 one is built through a build profile into dist/qt6.
 ifeq ($(QT),6)
-BUILD_DIR ?= build-qt6
+BUILD_DIR ?= build-qt6$(SUFFIX)
 SANITIZE_DIR ?= build-sanitize-qt6
-QT_PACKAGES := qt6-base-dev qt6-base-dev-tools qt6-wayland
-DEB_DIR ?= build-deb-qt6
+QT_PACKAGES := qt6-base-dev$(A) qt6-base-dev-tools qt6-wayland$(A)
+DEB_DIR ?= build-deb-qt6$(SUFFIX)
 DEB_DIST := dist/qt6
-DEB_PROFILES := -Ppkg.kubrisk.qt6
-DEB_QT := qt6-base-dev qt6-base-dev-tools
+DEB_PROFILES := pkg.kubrisk.qt6
+DEB_QT := qt6-base-dev$(A) qt6-base-dev-tools
 DEB_QT_LIBRARY := libqt6widgets6
+NATIVE_BUILD_DIR := build-qt6
 else
-BUILD_DIR ?= build
+DEB_PROFILES :=
+BUILD_DIR ?= build$(SUFFIX)
 SANITIZE_DIR ?= build-sanitize
-QT_PACKAGES := qtbase5-dev libx11-dev qtwayland5
-DEB_DIR ?= build-deb
+QT_PACKAGES := qtbase5-dev$(A) libx11-dev$(A) qtwayland5$(A)
+DEB_DIR ?= build-deb$(SUFFIX)
 DEB_DIST := dist
-DEB_QT := qtbase5-dev libx11-dev
+DEB_QT := qtbase5-dev$(A) libx11-dev$(A)
 DEB_QT_LIBRARY := libqt5widgets5
+NATIVE_BUILD_DIR := build
 endif
+DEB_PROFILES += $(if $(ARCH),nocheck)
+DEB_ARCH = $(or $(ARCH),$(shell dpkg --print-architecture))
 SANITIZERS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 # A Chinese font for the window's texts and Wayland's platform plugin; the checks' tools.
-RUN_PACKAGES := cmake make g++ $(QT_PACKAGES) fonts-wqy-microhei
+RUN_PACKAGES := cmake make g++ $(QT_PACKAGES) $(CROSS_PACKAGES) fonts-wqy-microhei
 TEST_PACKAGES := $(RUN_PACKAGES) desktop-file-utils appstream xvfb xauth x11-utils \
 	x11-xserver-utils x11-apps
 # The packaging tools and the package's build dependencies, its tests' too (debian/control).
-DEB_PACKAGES := build-essential debhelper dpkg-dev lintian cmake $(DEB_QT) \
+DEB_PACKAGES := build-essential debhelper dpkg-dev lintian git cmake $(DEB_QT) $(CROSS_PACKAGES) \
 	appstream desktop-file-utils x11-apps x11-utils x11-xserver-utils xauth xvfb
 # `make fresh` runs COMMANDS in a fresh minimal root of Debian 13 (trixie), 12 (bookworm) or
 # testing (forky), made in FRESH_DIR, which keeps the downloads for the next run.
@@ -36,14 +56,46 @@ COMMANDS ?= make test && make deb && make autopkgtest
 # `make windows` keeps its Debian 13 root, with Qt for Windows, in WINDOWS_DIR for later runs.
 WINDOWS_DIR ?= /var/tmp/kubrisk-windows
 
+# The random play's totals from the last run of a build's suite.
+random_play = grep -h "random play:" $(1)/Testing/Temporary/LastTest.log \
+	| sed 's/^.*random play/random play/' | sort -u
+
 .PHONY: run test bench sanitize deb autopkgtest fresh windows release build deps-run deps-test
 
 run: deps-run build
 	$(BUILD_DIR)/kubrisk
 
+ifneq ($(and $(ARCH),$(filter-out /,$(CROSS_DIR))),)
+test deb:
+	sh tools/kept-root.sh bookworm $(CROSS_DIR) make $@ ARCH=$(ARCH) QT=$(QT) CROSS_DIR=/
+else
+# Another architecture's suite plays as this machine's did, where that ran: one seed draws the
+# same pieces everywhere.
 test: deps-test build
 	cd $(BUILD_DIR) && ctest --output-on-failure
-	@grep -h "random play:" $(BUILD_DIR)/Testing/Temporary/LastTest.log | sed 's/^.*random play/random play/' | sort -u || true
+	@$(call random_play,$(BUILD_DIR)) || true
+ifneq ($(ARCH),)
+	@[ ! -f $(NATIVE_BUILD_DIR)/Testing/Temporary/LastTest.log ] \
+		|| [ "$$($(call random_play,$(BUILD_DIR)))" = "$$($(call random_play,$(NATIVE_BUILD_DIR)))" ] \
+		|| { echo "random play on $(ARCH) differs from $(NATIVE_BUILD_DIR)'s:"; \
+		     $(call random_play,$(NATIVE_BUILD_DIR)); exit 1; }
+endif
+
+# The source and binary packages, built from a copy of the tracked files with the suite run at
+# build time and checked by lintian (Debian 12's lintian knows no Standards-Version past its
+# own); the binary package goes to dist/ (dist/qt6/ with QT=6), and tests/check-install.sh checks
+# what it installs as it checks a CMake install.
+deb:
+	@$(if $(ARCH),dpkg --add-architecture $(ARCH))
+	@sh tools/install-packages.sh $(DEB_PACKAGES)
+	rm -rf $(DEB_DIR) && mkdir -p $(DEB_DIR)/kubrisk $(DEB_DIST)
+	git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t $(DEB_DIR)/kubrisk
+	cd $(DEB_DIR)/kubrisk && DEB_BUILD_PROFILES="$(DEB_PROFILES)" $(or $(DEB_CROSS),dpkg-buildpackage) -us -uc
+	lintian -I -E --pedantic --fail-on error,warning --suppress-tags newer-standards-version \
+		$(DEB_DIR)/kubrisk_*.changes
+	rm -f $(DEB_DIST)/kubrisk_*_$(DEB_ARCH).deb && mv $(DEB_DIR)/kubrisk_*.deb $(DEB_DIST)/
+	@$(DEB_CHECK) sh tests/check-install.sh $(DEB_DIST)/kubrisk_*_$(DEB_ARCH).deb $(DEB_QT_LIBRARY)
+endif
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, with assertions on;
 # any report fails the run.
@@ -58,34 +110,27 @@ sanitize: deps-test
 bench: deps-run build
 	$(BUILD_DIR)/bench/bench_kubrisk
 
-# The source and binary packages, built from a copy of the tracked files with the suite run at
-# build time and checked by lintian (Debian 12's lintian knows no Standards-Version past its
-# own); the binary package goes to dist/ (dist/qt6/ with QT=6), and tests/check-install.sh checks
-# what it installs as it checks a CMake install.
-deb:
-	@sh tools/install-packages.sh $(DEB_PACKAGES)
-	rm -rf $(DEB_DIR) && mkdir -p $(DEB_DIR)/kubrisk $(DEB_DIST)
-	git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t $(DEB_DIR)/kubrisk
-	cd $(DEB_DIR)/kubrisk && dpkg-buildpackage -us -uc $(DEB_PROFILES)
-	lintian -I -E --pedantic --fail-on error,warning --suppress-tags newer-standards-version \
-		$(DEB_DIR)/kubrisk_*.changes
-	rm -f $(DEB_DIST)/kubrisk_*.deb && mv $(DEB_DIR)/kubrisk_*.deb $(DEB_DIST)/
-	@sh tests/check-install.sh $(DEB_DIST)/kubrisk_*.deb $(DEB_QT_LIBRARY)
-
 # The package's autopkgtest against the package in dist/. The null runner installs the package on
-# this very system: `make fresh` runs it in a throw-away root.
+# this very system: `make fresh` runs it in a throw-away root. Another architecture's package is
+# installed in a fresh root of its own (needs root; see tools/foreign-install.sh).
 autopkgtest:
+	$(if $(wildcard $(DEB_DIST)/kubrisk_*_$(DEB_ARCH).deb),,$(MAKE) deb)
+ifeq ($(ARCH),)
 	@sh tools/install-packages.sh autopkgtest
-	$(if $(wildcard $(DEB_DIST)/kubrisk_*.deb),,$(MAKE) deb)
-	autopkgtest $(DEB_DIST)/kubrisk_*.deb . -- null
+	autopkgtest $(DEB_DIST)/kubrisk_*_$(DEB_ARCH).deb . -- null
+else
+	sh tools/foreign-install.sh $(FRESH_DIR) $(DEB_DIST)/kubrisk_*_$(DEB_ARCH).deb
+endif
 
 # Needs root; see tools/fresh-debian.sh.
 fresh:
 	sh tools/fresh-debian.sh $(DEBIAN) $(FRESH_DIR) '$(COMMANDS)'
 
-# The Windows program, its zip and its installer in dist/, tried under Wine; see tools/windows.sh.
+# The Windows program, its zip and its installer in dist/, tried under Wine, built in a Debian 13
+# root; see tools/windows-build.sh. rcc and the zip give each file the last commit's time.
 windows:
-	sh tools/windows.sh $(WINDOWS_DIR)
+	sh tools/kept-root.sh trixie $(WINDOWS_DIR) SOURCE_DATE_EPOCH=$$(git log -1 --format=%ct) \
+		sh tools/windows-build.sh
 
 # Everything a release publishes, from the checked-out commit, with SHA256SUMS, in
 # dist/kubrisk-VERSION/; see tools/release.sh.
@@ -93,11 +138,13 @@ release:
 	sh tools/release.sh $(WINDOWS_DIR)
 
 build:
-	cmake -S . -B $(BUILD_DIR) -DKUBRISK_QT_MAJOR=$(QT)
+	cmake -S . -B $(BUILD_DIR) -DKUBRISK_QT_MAJOR=$(QT) $(CROSS_CMAKE)
 	cmake --build $(BUILD_DIR) --parallel
 
 deps-run:
+	@$(if $(ARCH),dpkg --add-architecture $(ARCH))
 	@sh tools/install-packages.sh $(RUN_PACKAGES)
 
 deps-test:
+	@$(if $(ARCH),dpkg --add-architecture $(ARCH))
 	@sh tools/install-packages.sh $(TEST_PACKAGES)

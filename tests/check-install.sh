@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the build under another prefix than the configured one, or unpacks the Debian package,
 # which must depend on the font and on Qt, validates what a desktop reads from it, and checks that
-# the menu entry starts the installed game and names its X11 class.
+# the menu entry starts the installed game and names its X11 class. KUBRISK_EMULATOR, where set,
+# runs the game.
 #   check-install.sh BUILD | PACKAGE.deb QT_LIBRARY
 set -e
 for tool in desktop-file-validate appstreamcli xvfb-run xprop; do
@@ -31,7 +32,8 @@ test -x "$root$game" || { echo "the entry starts $game, which was not installed"
 expected=$(sed -n 's/^StartupWMClass=//p' "$entry")
 # Without -noreset the server resets when a polling xprop disconnects, and a game that connects
 # just then fails.
-class=$(QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" sh -c '"$1" &
+class=$(QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" sh -c '
+    ${KUBRISK_EMULATOR:-} "$1" &
     for i in $(seq 300); do xprop -name Kubrisk WM_CLASS && break; sleep 0.1; done
     kill $!' sh "$root$game" 2>"$root/log") || true
 test "$class" = "WM_CLASS(STRING) = \"kubrisk\", \"$expected\"" || { cat "$root/log"; exit 1; }

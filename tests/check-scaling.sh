@@ -1,6 +1,7 @@
 #!/bin/sh
 # The game on a virtual X server of 157 dpi at the scales that desktops give as Xft.dpi: its window
-# in device pixels, and with Qt's scaling off and fonts at 144 dpi, as at 100 %.
+# in device pixels, and with Qt's scaling off and fonts at 144 dpi, as at 100 %. KUBRISK_EMULATOR,
+# where set, runs the game.
 #   check-scaling.sh GAME
 set -eu
 for tool in xvfb-run xrdb xwininfo; do
@@ -18,9 +19,10 @@ show() {
     [ "$1" = - ] || echo "Xft.dpi: $1" | xrdb -nocpp -merge
     expected=$2
     shift 2
-    env "$@" "$game" > "$work/log" 2>&1 &
+    # shellcheck disable=SC2086
+    env "$@" ${KUBRISK_EMULATOR:-} "$game" > "$work/log" 2>&1 &
     size=none last=
-    for i in $(seq 100); do
+    for i in $(seq 300); do
         sleep 0.1
         info=$(xwininfo -name Kubrisk 2>/dev/null) || continue
         echo "$info" | grep -q 'Map State: IsViewable' || continue

@@ -1,7 +1,7 @@
 #!/bin/sh
-# Inside the Debian 13 root that windows.sh keeps: Qt 6.8 for MinGW-w64 from Debian 13's own
-# qt6-base source (built once, then reused), the game and its suite against it, the zip and the
-# installer, all tried under Wine, and the Qt source beside them in dist/.
+# Inside the Debian 13 root that `make windows` keeps (tools/kept-root.sh): Qt 6.8 for MinGW-w64
+# from Debian 13's own qt6-base source (built once, then reused), the game and its suite against
+# it, the zip and the installer, all tried under Wine, and the Qt source beside them in dist/.
 set -eu
 cd "$(dirname "$0")/.."
 checkout=$(pwd)

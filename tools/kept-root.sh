@@ -1,0 +1,39 @@
+#!/bin/sh
+# Runs a command in a Debian root of the given release, kept for later runs, whatever this
+# machine's own release: the same toolchains and libraries on every machine. The command runs as
+# root in this checkout, which is /root/kubrisk there, with a clean environment but for
+# VARIABLE=VALUE arguments given before it.
+#   kept-root.sh RELEASE CACHE [VARIABLE=VALUE...] COMMAND [ARGUMENT...]
+# CACHE (outside the checkout) keeps the root, with whatever the command keeps in it, and its
+# downloads.
+set -eu
+[ "$(id -u)" -eq 0 ] || exec sudo sh "$0" "$@" # debootstrap, mount and chroot need root
+checkout=$(git rev-parse --show-toplevel)
+release=$1
+downloads=$(realpath -m "$2")
+shift 2
+case $downloads/ in
+"$checkout"/*) echo "the kept $release root stays out of the checkout: $downloads" >&2; exit 1 ;;
+esac
+root=$downloads/$release
+. "$checkout/tools/debian-root.sh"
+
+# One run at a time uses the root.
+mkdir -p "$downloads"
+exec 9> "$downloads/lock"
+flock 9
+trap 'release_root' EXIT
+trap 'exit 130' INT TERM
+if [ ! -f "$root/kubrisk-root" ]; then
+    make_root
+    touch "$root/kubrisk-root"
+fi
+mount_root
+mkdir -p "$root/root/kubrisk"
+mount --bind "$checkout" "$root/root/kubrisk"
+# Git there reads the checkout, which may be another user's.
+printf '[safe]\n\tdirectory = /root/kubrisk\n' > "$root/etc/gitconfig"
+inside sh -c 'cd /root/kubrisk && exec env "$@"' sh "$@"
+release_root
+# Through sudo, the builds and their files stay the user's.
+[ -z "${SUDO_UID:-}" ] || find "$checkout" -user 0 -exec chown "$SUDO_UID:${SUDO_GID:-$SUDO_UID}" {} +
