@@ -1,8 +1,9 @@
 #!/bin/sh
 # Cuts the release of the checked-out commit into dist/kubrisk-VERSION/: the source tarball, tried
 # with plain CMake far from the checkout; the Debian source package and the binary packages built
-# on Qt 5 and on Qt 6; the Windows zip and installer with the Qt source that they were built from;
-# and SHA256SUMS over every other file. The targets that make them run their own checks.
+# on Qt 5 and on Qt 6, for this machine and cross-built on Debian 12 for arm64 and armhf; the
+# Windows zip and installer with the Qt source that they were built from; and SHA256SUMS over
+# every other file. The targets that make them run their own checks.
 #   release.sh WINDOWS_DIR
 set -eu
 cd "$(git rev-parse --show-toplevel)"
@@ -10,21 +11,34 @@ cd "$(git rev-parse --show-toplevel)"
     || { echo "make release takes a commit: commit or stash the changes first" >&2; exit 1; }
 version=$(sed -n 's/^project(Kubrisk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 release=dist/kubrisk-$version
+native=$(dpkg --print-architecture)
 debian=$release/debian-$(. /etc/os-release && echo "$VERSION_CODENAME")
+# The other architectures' packages are built in a Debian 12 root.
+cross_archs="arm64 armhf"
+cross=$release/debian-bookworm
 
 # Only this run's Qt source goes with the Windows program.
 rm -f dist/qt6-base_*
-make deb QT=5
-make deb QT=6
+for qt in 5 6; do
+    make deb QT=$qt
+    for arch in $cross_archs; do
+        make deb QT=$qt ARCH="$arch"
+    done
+done
 make windows WINDOWS_DIR="$1"
 make deps-test QT=5
 
-rm -rf "$release" && mkdir -p "$debian/qt5" "$debian/qt6" "$release/windows"
+rm -rf "$release" && mkdir -p "$debian/qt5" "$debian/qt6" "$cross/qt5" "$cross/qt6" \
+    "$release/windows"
 git archive --format=tar --prefix="kubrisk-$version/" HEAD \
     | xz -T1 > "$release/kubrisk-$version.tar.xz"
 cp "build-deb/kubrisk_$version.dsc" "build-deb/kubrisk_$version.tar.xz" "$debian"
-cp dist/kubrisk_"$version"_*.deb "$debian/qt5"
-cp dist/qt6/kubrisk_"$version"_*.deb "$debian/qt6"
+cp "dist/kubrisk_${version}_$native.deb" "$debian/qt5"
+cp "dist/qt6/kubrisk_${version}_$native.deb" "$debian/qt6"
+for arch in $cross_archs; do
+    cp "dist/kubrisk_${version}_$arch.deb" "$cross/qt5"
+    cp "dist/qt6/kubrisk_${version}_$arch.deb" "$cross/qt6"
+done
 cp "dist/kubrisk-$version-windows-x64.zip" "dist/kubrisk-$version-windows-x64-installer.exe" \
     dist/qt6-base_* "$release/windows"
 
