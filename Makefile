@@ -83,9 +83,9 @@ ifneq ($(ARCH),)
 endif
 
 # The source and binary packages, built from a copy of the tracked files with the suite run at
-# build time and checked by lintian (Debian 12's lintian knows no Standards-Version past its
-# own); the binary package goes to dist/ (dist/qt6/ with QT=6), and tests/check-install.sh checks
-# what it installs as it checks a CMake install.
+# build time (but for another architecture's) and checked by lintian (Debian 12's lintian knows no
+# Standards-Version past its own); the binary package goes to dist/ (dist/qt6/ with QT=6), and
+# tests/check-install.sh checks what it installs as it checks a CMake install.
 deb:
 	@$(if $(ARCH),dpkg --add-architecture $(ARCH))
 	@sh tools/install-packages.sh $(DEB_PACKAGES)
