@@ -24,11 +24,14 @@ exec 9> "$downloads/lock"
 flock 9
 trap 'release_root' EXIT
 trap 'exit 130' INT TERM
+# A new root has git and make, as a new user's system has for this checkout's commands.
+[ -f "$root/kubrisk-root" ] || make_root
+mount_root
 if [ ! -f "$root/kubrisk-root" ]; then
-    make_root
+    inside apt-get update -q
+    inside apt-get install -y -q --no-install-recommends git make
     touch "$root/kubrisk-root"
 fi
-mount_root
 mkdir -p "$root/root/kubrisk"
 mount --bind "$checkout" "$root/root/kubrisk"
 # Git there reads the checkout, which may be another user's.
