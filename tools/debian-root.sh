@@ -42,6 +42,23 @@ make_root() {
     echo 'Acquire::Check-Valid-Until "false";' > "$root/etc/apt/apt.conf.d/99snapshot"
 }
 
+# Makes a throw-away root for WHAT and mounts it, after checking that it runs as root and that the
+# root lies outside the checkout; whatever is mounted is released when the script ends, also
+# after a failure.
+fresh_root() {
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "$1 needs root: it runs debootstrap and chroot" >&2
+        exit 1
+    fi
+    case $downloads/ in
+    "$checkout"/*) echo "$1 keeps its root out of the checkout: $downloads" >&2; exit 1 ;;
+    esac
+    trap 'release_root' EXIT
+    trap 'exit 130' INT TERM
+    make_root
+    mount_root
+}
+
 # The kernel's file systems and the package downloads, for a run inside the root.
 mount_root() {
     cp /etc/resolv.conf "$root/etc/resolv.conf"

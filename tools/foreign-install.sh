@@ -14,19 +14,8 @@ checkout=$(git rev-parse --show-toplevel)
 release=bookworm
 root=$downloads/$release-$arch
 
-if [ "$(id -u)" -ne 0 ]; then
-    echo "installing a foreign package needs root: it runs debootstrap and chroot" >&2
-    exit 1
-fi
-case $downloads/ in
-"$checkout"/*) echo "the fresh root stays out of the checkout: $downloads" >&2; exit 1 ;;
-esac
 . "$checkout/tools/debian-root.sh"
-
-trap 'release_root' EXIT
-trap 'exit 130' INT TERM
-make_root
-mount_root
+fresh_root "installing a foreign package"
 cp "$package" "$checkout/tools/qemu.sh" "$root/tmp"
 inside dpkg --add-architecture "$arch"
 inside apt-get update -q

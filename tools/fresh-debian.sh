@@ -12,20 +12,8 @@ commands=$3
 checkout=$(git rev-parse --show-toplevel)
 root=$downloads/$release
 
-if [ "$(id -u)" -ne 0 ]; then
-    echo "make fresh needs root: it runs debootstrap and chroot" >&2
-    exit 1
-fi
-case $downloads/ in
-"$checkout"/*) echo "make fresh keeps its root out of the checkout: $downloads" >&2; exit 1 ;;
-esac
 . "$checkout/tools/debian-root.sh"
-
-trap 'release_root' EXIT
-trap 'exit 130' INT TERM
-
-make_root
-mount_root
+fresh_root "make fresh"
 inside apt-get update -q
 inside apt-get install -y -q --no-install-recommends git make
 git clone -q --no-hardlinks "$checkout" "$root/root/kubrisk"
