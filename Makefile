@@ -60,7 +60,8 @@ WINDOWS_DIR ?= /var/tmp/kubrisk-windows
 random_play = grep -h "random play:" $(1)/Testing/Temporary/LastTest.log \
 	| sed 's/^.*random play/random play/' | sort -u
 
-.PHONY: run test bench sanitize deb autopkgtest fresh windows release build deps-run deps-test
+.PHONY: run test bench sanitize deb autopkgtest fresh windows windows-qt release build deps-run \
+	deps-test
 
 run: deps-run build
 	$(BUILD_DIR)/kubrisk
@@ -132,6 +133,10 @@ fresh:
 windows:
 	sh tools/kept-root.sh trixie $(WINDOWS_DIR) SOURCE_DATE_EPOCH=$$(git log -1 --format=%ct) \
 		sh tools/windows-build.sh
+
+# Only that root and its Qt for Windows, which CI builds beside its other checks.
+windows-qt:
+	sh tools/kept-root.sh trixie $(WINDOWS_DIR) sh tools/windows-build.sh qt
 
 # Everything a release publishes, from the checked-out commit, with SHA256SUMS, in
 # dist/kubrisk-VERSION/; see tools/release.sh.
