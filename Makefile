@@ -73,7 +73,7 @@ else
 # Another architecture's suite plays as this machine's did, where that ran: one seed draws the
 # same pieces everywhere.
 test: deps-test build
-	cd $(BUILD_DIR) && ctest --output-on-failure
+	cd $(BUILD_DIR) && ctest --output-on-failure --parallel $$(nproc)
 	@$(call random_play,$(BUILD_DIR)) || true
 ifneq ($(ARCH),)
 	@if [ -f $(NATIVE_BUILD_DIR)/Testing/Temporary/LastTest.log ]; then \
@@ -107,7 +107,8 @@ sanitize: deps-test
 	cmake --build $(SANITIZE_DIR) --parallel
 	cd $(SANITIZE_DIR) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
-		UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure
+		UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+		ctest --output-on-failure --parallel $$(nproc)
 
 bench: deps-run build
 	$(BUILD_DIR)/bench/bench_kubrisk
