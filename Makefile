@@ -53,15 +53,15 @@ DEB_PACKAGES := build-essential debhelper dpkg-dev lintian git cmake $(DEB_QT) $
 DEBIAN ?= trixie
 FRESH_DIR ?= /var/tmp/kubrisk-fresh
 COMMANDS ?= make test && make deb && make autopkgtest
-# `make windows` keeps its Debian 13 root, with Qt for Windows, in WINDOWS_DIR for later runs.
-WINDOWS_DIR ?= /var/tmp/kubrisk-windows
+# `make windows` keeps its Debian 13 root, with Qt for Windows, in TRIXIE_DIR for later runs.
+TRIXIE_DIR ?= /var/tmp/kubrisk-trixie
 
 # The random play's totals from the last run of a build's suite.
 random_play = grep -h "random play:" $(1)/Testing/Temporary/LastTest.log \
 	| sed 's/^.*random play/random play/' | sort -u
 
-.PHONY: run test bench sanitize deb autopkgtest fresh windows windows-qt release build deps-run \
-	deps-test
+.PHONY: run test bench sanitize deb autopkgtest fresh windows windows-qt release build \
+	deps-run deps-test
 
 run: deps-run build
 	$(BUILD_DIR)/kubrisk
@@ -132,17 +132,17 @@ fresh:
 # The Windows program, its zip and its installer in dist/, tried under Wine, built in a Debian 13
 # root; see tools/windows-build.sh. rcc and the zip give each file the last commit's time.
 windows:
-	sh tools/kept-root.sh trixie $(WINDOWS_DIR) SOURCE_DATE_EPOCH=$$(git log -1 --format=%ct) \
+	sh tools/kept-root.sh trixie $(TRIXIE_DIR) SOURCE_DATE_EPOCH=$$(git log -1 --format=%ct) \
 		sh tools/windows-build.sh
 
 # Only that root and its Qt for Windows, which CI builds beside its other checks.
 windows-qt:
-	sh tools/kept-root.sh trixie $(WINDOWS_DIR) sh tools/windows-build.sh qt
+	sh tools/kept-root.sh trixie $(TRIXIE_DIR) sh tools/windows-build.sh qt
 
 # Everything a release publishes, from the checked-out commit, with SHA256SUMS, in
 # dist/kubrisk-VERSION/; see tools/release.sh.
 release:
-	sh tools/release.sh $(WINDOWS_DIR)
+	sh tools/release.sh $(TRIXIE_DIR)
 
 build:
 	cmake -S . -B $(BUILD_DIR) -DKUBRISK_QT_MAJOR=$(QT) $(CROSS_CMAKE)

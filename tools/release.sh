@@ -4,7 +4,7 @@
 # on Qt 5 and on Qt 6, for this machine and cross-built on Debian 12 for arm64 and armhf; the
 # Windows zip and installer with the Qt source that they were built from; and SHA256SUMS over
 # every other file. The targets that make them run their own checks.
-#   release.sh WINDOWS_DIR
+#   release.sh TRIXIE_DIR
 set -eu
 cd "$(git rev-parse --show-toplevel)"
 [ -z "$(git status --porcelain)" ] \
@@ -25,7 +25,7 @@ for qt in 5 6; do
         make deb QT=$qt ARCH="$arch"
     done
 done
-make windows WINDOWS_DIR="$1"
+make windows TRIXIE_DIR="$1"
 make deps-test QT=5
 
 rm -rf "$release" && mkdir -p "$debian/qt5" "$debian/qt6" "$cross/qt5" "$cross/qt6" \

@@ -13,28 +13,10 @@ name=kubrisk-$version-windows-x64
 build=$checkout/build-windows
 folder=$build/package/$name
 dist=$checkout/dist
-# Qt's sources and builds stay in the root.
-cache=/opt/kubrisk-qt
-
-# Debian 13's fixes first, Qt's among them: the Qt built below is the one that apt offers now.
-[ -f /etc/apt/sources.list.d/source.list ] \
-    || sed -n 's/^deb /deb-src /p' /etc/apt/sources.list > /etc/apt/sources.list.d/source.list
-apt-get update -q && apt-get upgrade -y -q
-sh tools/install-packages.sh cmake ninja-build dpkg-dev xz-utils g++-mingw-w64-x86-64-posix \
+. tools/qt-source.sh
+prepare_root cmake ninja-build dpkg-dev xz-utils g++-mingw-w64-x86-64-posix \
     gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 qt6-base-dev qt6-base-dev-tools wine \
     wine64 nsis xvfb xauth x11-utils zip unzip jq fonts-wqy-microhei
-
-# The qt6-base source of the host tools' own version, which a cross-built Qt must match.
-fetch_qt_source() {
-    qt_version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev-tools)
-    dsc=qt6-base_${qt_version#*:}.dsc
-    qt_source=$cache/source/${dsc%.dsc}
-    if [ ! -f "$qt_source/$dsc" ]; then
-        rm -rf "$qt_source.part" && mkdir -p "$qt_source.part"
-        (cd "$qt_source.part" && apt-get source -q --download-only "qt6-base=$qt_version")
-        mv "$qt_source.part" "$qt_source"
-    fi
-}
 
 # Only what the game, its suite and its benchmark use: Core, Gui, Widgets and Test, the Windows
 # and offscreen platforms and the Windows styles, with Qt's hardening and accessibility; not the
