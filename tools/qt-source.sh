@@ -23,3 +23,21 @@ fetch_qt_source() {
         mv "$qt_source.part" "$qt_source"
     fi
 }
+
+# build_qt KEY FOR: Qt built for FOR once, in $cache/<source>-KEY, from the source that
+# fetch_qt_source fetched, and installed into $qt. The script that sources this file defines
+# configure_qt, which configures it in the build folder for the prefix $qt; Qt's files take the
+# source's own time.
+build_qt() {
+    qt_dir=$cache/${dsc%.dsc}-$1
+    qt=$qt_dir/install
+    [ -f "$qt_dir/complete" ] && return
+    rm -rf "$qt_dir" && mkdir -p "$qt_dir/build"
+    dpkg-source -x "$qt_source/$dsc" "$qt_dir/src"
+    echo "building Qt for $2 in $qt_dir"
+    (SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$qt_dir/src/debian/changelog" -STimestamp) \
+        && export SOURCE_DATE_EPOCH && cd "$qt_dir/build" && configure_qt \
+        && cmake --build . --parallel && cmake --install .) \
+        > "$qt_dir/build.log" 2>&1 || { tail -n 30 "$qt_dir/build.log"; exit 1; }
+    touch "$qt_dir/complete"
+}

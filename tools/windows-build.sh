@@ -34,25 +34,10 @@ qt_options="-G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON -DQT_BUIL
     -DFEATURE_xml=OFF -DFEATURE_direct2d1_1=OFF -DFEATURE_tabletevent=OFF
     -DFEATURE_androiddeployqt=OFF"
 
-# Qt for Windows, built once for each source version, compiler, configure line and toolchain.
-build_qt() {
-    compiler=$(dpkg-query -W -f='${Version}' g++-mingw-w64-x86-64-posix)
-    options=$(echo "$qt_options" | cat - windows/mingw-w64.cmake | md5sum | cut -c1-8)
-    qt_dir=$cache/${dsc%.dsc}-gcc$compiler-$options
-    qt=$qt_dir/install
-    [ -f "$qt_dir/complete" ] && return
-    rm -rf "$qt_dir" && mkdir -p "$qt_dir"
-    dpkg-source -x "$qt_source/$dsc" "$qt_dir/src"
-    echo "building Qt for Windows in $qt_dir (about 13 minutes on 2 cores)"
-    # shellcheck disable=SC2086
-    (SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$qt_dir/src/debian/changelog" -STimestamp) \
-        && export SOURCE_DATE_EPOCH \
-        && cmake -S "$qt_dir/src" -B "$qt_dir/build" $qt_options \
-            -DCMAKE_TOOLCHAIN_FILE="$checkout/windows/mingw-w64.cmake" \
-            -DCMAKE_INSTALL_PREFIX="$qt" \
-        && cmake --build "$qt_dir/build" --parallel && cmake --install "$qt_dir/build") \
-        > "$qt_dir/build.log" 2>&1 || { tail -n 30 "$qt_dir/build.log"; exit 1; }
-    touch "$qt_dir/complete"
+# shellcheck disable=SC2086
+configure_qt() {
+    cmake -S "$qt_dir/src" -B . $qt_options \
+        -DCMAKE_TOOLCHAIN_FILE="$checkout/windows/mingw-w64.cmake" -DCMAKE_INSTALL_PREFIX="$qt"
 }
 
 # The licences of the third-party parts of Qt that the shipped DLLs and plugins are compiled
@@ -153,7 +138,9 @@ package() {
 }
 
 fetch_qt_source
-build_qt
+# Once for each source version, compiler, configure line and toolchain.
+build_qt "gcc$(dpkg-query -W -f='${Version}' g++-mingw-w64-x86-64-posix)-$(echo "$qt_options" \
+    | cat - windows/mingw-w64.cmake | md5sum | cut -c1-8)" "Windows (about 13 minutes on 2 cores)"
 [ "${1:-}" != qt ] || exit 0
 mkdir -p "$dist"
 # From scratch: what rcc generated under an earlier commit would keep that commit's time stamps.
