@@ -53,14 +53,15 @@ DEB_PACKAGES := build-essential debhelper dpkg-dev lintian git cmake $(DEB_QT) $
 DEBIAN ?= trixie
 FRESH_DIR ?= /var/tmp/kubrisk-fresh
 COMMANDS ?= make test && make deb && make autopkgtest
-# `make windows` keeps its Debian 13 root, with Qt for Windows, in TRIXIE_DIR for later runs.
+# `make windows` and `make web` keep their Debian 13 root, with Qt for Windows and for
+# WebAssembly, in TRIXIE_DIR for later runs.
 TRIXIE_DIR ?= /var/tmp/kubrisk-trixie
 
 # The random play's totals from the last run of a build's suite.
 random_play = grep -h "random play:" $(1)/Testing/Temporary/LastTest.log \
 	| sed 's/^.*random play/random play/' | sort -u
 
-.PHONY: run test bench sanitize deb autopkgtest fresh windows windows-qt release build \
+.PHONY: run test bench sanitize deb autopkgtest fresh windows windows-qt web web-qt release build \
 	deps-run deps-test
 
 run: deps-run build
@@ -138,6 +139,15 @@ windows:
 # Only that root and its Qt for Windows, which CI builds beside its other checks.
 windows-qt:
 	sh tools/kept-root.sh trixie $(TRIXIE_DIR) sh tools/windows-build.sh qt
+
+# The game as a web page in dist/web, on Qt for WebAssembly, built in the same Debian 13 root;
+# see tools/web-build.sh.
+web:
+	sh tools/kept-root.sh trixie $(TRIXIE_DIR) SOURCE_DATE_EPOCH=$$(git log -1 --format=%ct) \
+		sh tools/web-build.sh
+
+web-qt:
+	sh tools/kept-root.sh trixie $(TRIXIE_DIR) sh tools/web-build.sh qt
 
 # Everything a release publishes, from the checked-out commit, with SHA256SUMS, in
 # dist/kubrisk-VERSION/; see tools/release.sh.

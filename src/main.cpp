@@ -3,6 +3,9 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#ifdef Q_OS_WASM
+#include <QFontDatabase>
+#endif
 
 #include <cstdlib>
 #include <cstring>
@@ -34,6 +37,12 @@ int main(int argc, char *argv[])
     Desktop::releaseStartupLog();
     // Qt's own options are gone from the arguments by now; anything else unknown is an error.
     parser.process(app);
+#ifdef Q_OS_WASM
+    // The browser lends Qt none of its fonts: the page brings the window's Chinese glyphs.
+    const int chinese = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/chinese.ttf"));
+    for (const QString &family : QFontDatabase::applicationFontFamilies(chinese))
+        QFontDatabase::addApplicationFallbackFontFamily(QChar::Script_Han, family);
+#endif
 
     // The Wayland app id, by which a desktop matches the window with its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(KUBRISK_APP_ID));
