@@ -38,7 +38,7 @@ int main(int argc, char *argv[])
     // Qt's own options are gone from the arguments by now; anything else unknown is an error.
     parser.process(app);
 #ifdef Q_OS_WASM
-    // The browser lends Qt none of its fonts: the page brings the window's Chinese glyphs.
+    // The browser lends Qt none of its fonts: the game brings the glyphs of its Chinese texts.
     const int chinese = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/chinese.ttf"));
     for (const QString &family : QFontDatabase::applicationFontFamilies(chinese))
         QFontDatabase::addApplicationFallbackFontFamily(QChar::Script_Han, family);
