@@ -56,6 +56,9 @@ COMMANDS ?= make test && make deb && make autopkgtest
 # `make windows` and `make web` keep their Debian 13 root, with Qt for Windows and for
 # WebAssembly, in TRIXIE_DIR for later runs.
 TRIXIE_DIR ?= /var/tmp/kubrisk-trixie
+IN_TRIXIE = sh tools/kept-root.sh trixie $(TRIXIE_DIR)
+# What the builds there stamp on their files: the last commit's time.
+COMMIT_TIME = SOURCE_DATE_EPOCH=$$(git log -1 --format=%ct)
 
 # The random play's totals from the last run of a build's suite.
 random_play = grep -h "random play:" $(1)/Testing/Temporary/LastTest.log \
@@ -133,21 +136,19 @@ fresh:
 # The Windows program, its zip and its installer in dist/, tried under Wine, built in a Debian 13
 # root; see tools/windows-build.sh. rcc and the zip give each file the last commit's time.
 windows:
-	sh tools/kept-root.sh trixie $(TRIXIE_DIR) SOURCE_DATE_EPOCH=$$(git log -1 --format=%ct) \
-		sh tools/windows-build.sh
+	$(IN_TRIXIE) $(COMMIT_TIME) sh tools/windows-build.sh
 
 # Only that root and its Qt for Windows, which CI builds beside its other checks.
 windows-qt:
-	sh tools/kept-root.sh trixie $(TRIXIE_DIR) sh tools/windows-build.sh qt
+	$(IN_TRIXIE) sh tools/windows-build.sh qt
 
 # The game as a web page in dist/web, on Qt for WebAssembly, built in the same Debian 13 root;
 # see tools/web-build.sh.
 web:
-	sh tools/kept-root.sh trixie $(TRIXIE_DIR) SOURCE_DATE_EPOCH=$$(git log -1 --format=%ct) \
-		sh tools/web-build.sh
+	$(IN_TRIXIE) $(COMMIT_TIME) sh tools/web-build.sh
 
 web-qt:
-	sh tools/kept-root.sh trixie $(TRIXIE_DIR) sh tools/web-build.sh qt
+	$(IN_TRIXIE) sh tools/web-build.sh qt
 
 # Everything a release publishes, from the checked-out commit, with SHA256SUMS, in
 # dist/kubrisk-VERSION/; see tools/release.sh.

@@ -1,4 +1,4 @@
-# Debian 13's own Qt source, for the Qt builds that the kept Debian 13 root holds: Qt for Windows
+# Qt built from Debian 13's own source, in the kept Debian 13 root: Qt for Windows
 # (tools/windows-build.sh) and Qt for WebAssembly (tools/web-build.sh), which source this file.
 # Qt's sources and builds stay in the root.
 cache=/opt/kubrisk-qt
