@@ -41,3 +41,45 @@ build_qt() {
         > "$qt_dir/build.log" 2>&1 || { tail -n 30 "$qt_dir/build.log"; exit 1; }
     touch "$qt_dir/complete"
 }
+
+# third_party_licences TARGET...: the licences of the third-party parts of Qt that the shipped
+# libraries and plugins, targets of Qt's build, are compiled from: each entry of Qt's
+# qt_attribution.json files whose files the compiler read for them, with its copyright and the
+# licence texts that it names, or else those of its licence identifiers.
+# part FILTER: the jq FILTER applied to entry $i of $json, whose strings Qt lets run over lines.
+part() {
+    tr '\n\t' '  ' < "$json" \
+        | jq -r --argjson i "$i" "if type == \"array\" then .[\$i] else . end | $1"
+}
+third_party_licences() {
+    ninja -C "$qt_dir/build" -t commands "$@" | sed -n 's/.* -o \([^ ]*\.o\(bj\)\?\) .*/\1/p' \
+        | sort -u | xargs ninja -C "$qt_dir/build" -t deps | sed -n 's/^    //p' \
+        | sed "s|^$qt_dir/src/||" | sort -u > "$build/qt-sources"
+    cd "$qt_dir/src"
+    for json in $(find src -name qt_attribution.json | LC_ALL=C sort); do
+        dir=${json%/*}
+        count=$(tr '\n\t' '  ' < "$json" | jq 'if type == "array" then length else 1 end')
+        for i in $(seq 0 $((count - 1))); do
+            scope=$dir/$(part '.Path // ""')
+            scope=${scope%/}
+            files=$(part '.Files // [] | if type == "array" then .[] else split(" ")[] end')
+            if [ -n "$files" ]; then
+                echo "$files" | sed "/^$/d; s|^|$scope/|" | grep -qxFf - "$build/qt-sources" \
+                    || continue
+            else
+                grep -q "^$scope/" "$build/qt-sources" || continue
+            fi
+            printf '%s, in Qt\047s %s: %s\n' "$(part .Name)" "$scope" "$(part .License)"
+            part '.Copyright // "" | if type == "array" then join("\n") else . end'
+            licences=$(part '.LicenseFiles // [.LicenseFile // empty] | .[]' | sed "s|^|$dir/|")
+            [ -n "$licences" ] || licences=$(part .LicenseId | tr -d '()' \
+                | sed 's/ \(OR\|AND\|WITH\) /\n/g; s|.*|LICENSES/&.txt|')
+            for licence in $licences; do
+                [ -f "$licence" ] || { echo "no licence text $licence for $json" >&2; exit 1; }
+                printf '\n' && cat "$licence"
+            done
+            printf '\n\n'
+        done
+    done
+    cd "$checkout"
+}

@@ -40,49 +40,6 @@ configure_qt() {
         -DCMAKE_TOOLCHAIN_FILE="$checkout/windows/mingw-w64.cmake" -DCMAKE_INSTALL_PREFIX="$qt"
 }
 
-# The licences of the third-party parts of Qt that the shipped DLLs and plugins are compiled
-# from: each entry of Qt's qt_attribution.json files whose files the compiler read for them, with
-# its copyright and the licence texts that it names, or else those of its licence identifiers.
-# part FILTER: the jq FILTER applied to entry $i of $json, whose strings Qt lets run over lines.
-part() {
-    tr '\n\t' '  ' < "$json" \
-        | jq -r --argjson i "$i" "if type == \"array\" then .[\$i] else . end | $1"
-}
-third_party_licences() {
-    shipped="bin/Qt6Core.dll bin/Qt6Gui.dll bin/Qt6Widgets.dll
-        plugins/platforms/qwindows.dll plugins/styles/qmodernwindowsstyle.dll"
-    # shellcheck disable=SC2086
-    ninja -C "$qt_dir/build" -t commands $shipped | sed -n 's/.* -o \([^ ]*\.obj\) .*/\1/p' \
-        | sort -u | xargs ninja -C "$qt_dir/build" -t deps | sed -n 's/^    //p' \
-        | sed "s|^$qt_dir/src/||" | sort -u > "$build/qt-sources"
-    cd "$qt_dir/src"
-    for json in $(find src -name qt_attribution.json | LC_ALL=C sort); do
-        dir=${json%/*}
-        count=$(tr '\n\t' '  ' < "$json" | jq 'if type == "array" then length else 1 end')
-        for i in $(seq 0 $((count - 1))); do
-            scope=$dir/$(part '.Path // ""')
-            scope=${scope%/}
-            files=$(part '.Files // [] | if type == "array" then .[] else split(" ")[] end')
-            if [ -n "$files" ]; then
-                echo "$files" | sed "/^$/d; s|^|$scope/|" | grep -qxFf - "$build/qt-sources" \
-                    || continue
-            else
-                grep -q "^$scope/" "$build/qt-sources" || continue
-            fi
-            printf '%s, in Qt\047s %s: %s\n' "$(part .Name)" "$scope" "$(part .License)"
-            part '.Copyright // "" | if type == "array" then join("\n") else . end'
-            licences=$(part '.LicenseFiles // [.LicenseFile // empty] | .[]' | sed "s|^|$dir/|")
-            [ -n "$licences" ] || licences=$(part .LicenseId | tr -d '()' \
-                | sed 's/ \(OR\|AND\|WITH\) /\n/g; s|.*|LICENSES/&.txt|')
-            for licence in $licences; do
-                [ -f "$licence" ] || { echo "no licence text $licence for $json" >&2; exit 1; }
-                printf '\n' && cat "$licence"
-            done
-            printf '\n\n'
-        done
-    done
-    cd "$checkout"
-}
 
 # The folder that the zip holds and the installer installs: the game, the Qt and MinGW-w64 DLLs
 # and plugins that it loads, and the licences of all of them.
@@ -103,7 +60,9 @@ stage() {
     cp "$qt_dir/src/LICENSES/GPL-3.0-only.txt" "$folder/licenses/Qt-GPL-3.0.txt"
     cp windows/licenses/GCC-RUNTIME-LIBRARY-EXCEPTION.txt windows/licenses/winpthreads.txt \
         "$folder/licenses"
-    third_party_licences > "$folder/licenses/Qt-third-party.txt"
+    third_party_licences bin/Qt6Core.dll bin/Qt6Gui.dll bin/Qt6Widgets.dll \
+        plugins/platforms/qwindows.dll plugins/styles/qmodernwindowsstyle.dll \
+        > "$folder/licenses/Qt-third-party.txt"
     cat > "$folder/licenses/Qt-source.txt" <<NOTICE
 Kubrisk uses Qt ${qt_version%%+*}: Qt6Core.dll, Qt6Gui.dll, Qt6Widgets.dll and the plugins in
 platforms and styles. Qt is free software under the GNU Lesser General Public License version 3
