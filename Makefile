@@ -63,9 +63,15 @@ COMMIT_TIME = SOURCE_DATE_EPOCH=$$(git log -1 --format=%ct)
 # The random play's totals from the last run of a build's suite.
 random_play = grep -h "random play:" $(1)/Testing/Temporary/LastTest.log \
 	| sed 's/^.*random play/random play/' | sort -u
+# Fails unless the suite in $(1) played as the one in $(2) did, where that ran: one seed draws the
+# same pieces everywhere.
+same_play = if [ -f $(2)/Testing/Temporary/LastTest.log ]; then \
+	[ "$$($(call random_play,$(1)))" = "$$($(call random_play,$(2)))" ] \
+	&& echo "the same random play in $(1)/ as in $(2)/" \
+	|| { echo "random play in $(1)/ differs from $(2)/'s:"; $(call random_play,$(2)); exit 1; }; fi
 
-.PHONY: run test bench sanitize deb autopkgtest fresh windows windows-qt web web-qt release build \
-	deps-run deps-test
+.PHONY: run test bench sanitize deb autopkgtest fresh windows windows-qt web web-qt web-bench \
+	release build deps-run deps-test
 
 run: deps-run build
 	$(BUILD_DIR)/kubrisk
@@ -74,17 +80,12 @@ ifneq ($(and $(ARCH),$(filter-out /,$(CROSS_DIR))),)
 test deb:
 	sh tools/kept-root.sh bookworm $(CROSS_DIR) make $@ ARCH=$(ARCH) QT=$(QT) CROSS_DIR=/
 else
-# Another architecture's suite plays as this machine's did, where that ran: one seed draws the
-# same pieces everywhere.
+# Another architecture's suite plays as this machine's did.
 test: deps-test build
 	cd $(BUILD_DIR) && ctest --output-on-failure --parallel $$(nproc)
 	@$(call random_play,$(BUILD_DIR)) || true
 ifneq ($(ARCH),)
-	@if [ -f $(NATIVE_BUILD_DIR)/Testing/Temporary/LastTest.log ]; then \
-		[ "$$($(call random_play,$(BUILD_DIR)))" = "$$($(call random_play,$(NATIVE_BUILD_DIR)))" ] \
-		&& echo "the same random play on $(ARCH) as in $(NATIVE_BUILD_DIR)/" \
-		|| { echo "random play on $(ARCH) differs from $(NATIVE_BUILD_DIR)/'s:"; \
-		     $(call random_play,$(NATIVE_BUILD_DIR)); exit 1; }; fi
+	@$(call same_play,$(BUILD_DIR),$(NATIVE_BUILD_DIR))
 endif
 
 # The source and binary packages, built from a copy of the tracked files with the suite run at
@@ -142,13 +143,18 @@ windows:
 windows-qt:
 	$(IN_TRIXIE) sh tools/windows-build.sh qt
 
-# The game as a web page in dist/web, on Qt for WebAssembly, built in the same Debian 13 root;
-# see tools/web-build.sh.
+# The game as a web page in dist/web and its zip in dist/, on Qt for WebAssembly, built in the
+# same Debian 13 root, with the suite run and the page played in headless Chromium; the suite
+# plays as this machine's did. See tools/web-build.sh.
 web:
 	$(IN_TRIXIE) $(COMMIT_TIME) sh tools/web-build.sh
+	@$(call same_play,build-web,build)
 
 web-qt:
 	$(IN_TRIXIE) sh tools/web-build.sh qt
+
+web-bench:
+	$(IN_TRIXIE) $(COMMIT_TIME) sh tools/web-build.sh bench
 
 # Everything a release publishes, from the checked-out commit, with SHA256SUMS, in
 # dist/kubrisk-VERSION/; see tools/release.sh.

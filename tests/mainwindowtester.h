@@ -3,10 +3,13 @@
 
 #include "mainwindow.h"
 
+#include <QEventLoop>
 #include <QRect>
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
 #include <QVector>
+#include <QWindow>
 
 #include <tuple>
 
@@ -104,5 +107,24 @@ public:
 private:
     MainWindow &w;
 };
+
+// Shows a window and waits until it is exposed. In the browser only a program that waits in
+// an event loop lets the page expose it, which QTest's waits never do.
+inline bool showExposed(QWidget &window)
+{
+    window.show();
+#ifdef Q_OS_WASM
+    QEventLoop loop;
+    QTimer poll;
+    poll.callOnTimeout([&] {
+        if (window.windowHandle()->isExposed())
+            loop.quit();
+    });
+    poll.start(1);
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+#endif
+    return QTest::qWaitForWindowExposed(&window);
+}
 
 #endif // MAINWINDOWTESTER_H

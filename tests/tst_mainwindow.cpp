@@ -58,8 +58,7 @@ QStringList preview(const Tester &tester)
 // Shows the window, as style changes reach only shown labels, and clicks the start button.
 void startGame(QWidget &window)
 {
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(showExposed(window));
     QTest::mouseClick(window.findChild<QPushButton *>("StartGame"), Qt::LeftButton);
 }
 
@@ -167,8 +166,7 @@ void tst_MainWindow::construction()
     Tester::seed(now + 1);
     QVERIFY(first == drawnNow || first == Tester::draw());
 
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(showExposed(window));
     // As a font that the desktop changes reaches the window.
     if (whileShown > 0)
         window.setFont(QFont(font.family(), whileShown));
@@ -419,8 +417,7 @@ void tst_MainWindow::look()
     if (look.size() != 2)
         QSKIP("KUBRISK_LOOK names no style and tone");
     MainWindow window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(showExposed(window));
     QCOMPARE(QApplication::style()->objectName(), look[0]);
     for (const char *name : {"Score", "StartGame"}) {
         const QImage image = window.findChild<QWidget *>(name)->grab().toImage();

@@ -2,8 +2,8 @@
 # Cuts the release of the checked-out commit into dist/kubrisk-VERSION/: the source tarball, tried
 # with plain CMake far from the checkout; the Debian source package and the binary packages built
 # on Qt 5 and on Qt 6, for this machine and cross-built on Debian 12 for arm64 and armhf; the
-# Windows zip and installer with the Qt source that they were built from; and SHA256SUMS over
-# every other file. The targets that make them run their own checks.
+# Windows zip and installer with the Qt source that they were built from; the web page's zip; and
+# SHA256SUMS over every other file. The targets that make them run their own checks.
 #   release.sh TRIXIE_DIR
 set -eu
 cd "$(git rev-parse --show-toplevel)"
@@ -26,10 +26,11 @@ for qt in 5 6; do
     done
 done
 make windows TRIXIE_DIR="$1"
+make web TRIXIE_DIR="$1"
 make deps-test QT=5
 
 rm -rf "$release" && mkdir -p "$debian/qt5" "$debian/qt6" "$cross/qt5" "$cross/qt6" \
-    "$release/windows"
+    "$release/windows" "$release/web"
 git archive --format=tar --prefix="kubrisk-$version/" HEAD \
     | xz -T1 > "$release/kubrisk-$version.tar.xz"
 cp "build-deb/kubrisk_$version.dsc" "build-deb/kubrisk_$version.tar.xz" "$debian"
@@ -41,6 +42,7 @@ for arch in $cross_archs; do
 done
 cp "dist/kubrisk-$version-windows-x64.zip" "dist/kubrisk-$version-windows-x64-installer.exe" \
     dist/qt6-base_* "$release/windows"
+cp "dist/kubrisk-$version-web.zip" "$release/web"
 
 # The source tarball builds and passes its suite with plain CMake, far from any checkout.
 try=$(mktemp -d)

@@ -1,17 +1,20 @@
 #!/bin/sh
 # Inside the Debian 13 root that `make web` keeps (tools/kept-root.sh): Qt 6.8 for WebAssembly
 # from Debian 13's own qt6-base source with Debian's emscripten (built once, then reused), and
-# the game's page in dist/web: the page of web/, the loader, the .js and the .wasm.
-# With the argument "qt" it only builds that Qt.
-#   web-build.sh [qt]
+# the game's page in dist/web: the page of web/, the loader, the .js and the .wasm. The suite
+# runs in headless Chromium, which then plays the page; the page goes into a zip in dist/.
+# With the argument "qt" it only builds that Qt; with "bench" it runs the benchmark instead.
+#   web-build.sh [qt|bench]
 set -eu
 cd "$(dirname "$0")/.."
 checkout=$(pwd)
 build=$checkout/build-web
 dist=$checkout/dist/web
+version=$(sed -n 's/^project(Kubrisk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+name=kubrisk-$version-web
 . tools/qt-source.sh
 prepare_root cmake ninja-build dpkg-dev xz-utils emscripten qt6-base-dev \
-    qt6-base-dev-tools fonts-wqy-microhei fonttools
+    qt6-base-dev-tools fonts-wqy-microhei fonttools chromium python3-websocket zip jq
 
 # Qt's configure asks for an emsdk; Debian's emscripten is one in all but its layout.
 emsdk=$cache/emsdk
@@ -21,10 +24,21 @@ echo "EMSCRIPTEN_ROOT = '/upstream/emscripten'" > "$emsdk/.emscripten"
 export EMSDK="$emsdk"
 
 # A static Qt with Asyncify, which a modal box's nested event loop needs; OpenGL stays, as the
-# platform's backing store draws with it.
-qt_options="-platform wasm-emscripten -qt-host-path /usr -static -release -nomake examples
-    -nomake tests -device-option QT_EMSCRIPTEN_ASYNCIFY=1 -no-feature-network -no-feature-sql
-    -no-feature-printsupport -no-feature-concurrent -no-feature-xml -no-dbus -unity-build
+# platform's backing store draws with it. Optimised for size, without the modules, widgets,
+# dialogs and image formats that the game never shows: the styles would link them all.
+qt_options="-platform wasm-emscripten -qt-host-path /usr -static -release -optimize-size
+    -nomake examples -nomake tests -device-option QT_EMSCRIPTEN_ASYNCIFY=1 -no-feature-network
+    -no-feature-sql -no-feature-printsupport -no-feature-concurrent -no-feature-xml -no-dbus
+    -no-feature-treeview -no-feature-tableview -no-feature-columnview -no-feature-graphicsview
+    -no-feature-graphicseffect -no-feature-filedialog -no-feature-fontdialog
+    -no-feature-colordialog -no-feature-inputdialog -no-feature-progressdialog
+    -no-feature-errormessage -no-feature-wizard -no-feature-mdiarea -no-feature-dockwidget
+    -no-feature-calendarwidget -no-feature-datetimeedit -no-feature-splashscreen -no-feature-dial
+    -no-feature-lcdnumber -no-feature-keysequenceedit -no-feature-syntaxhighlighter
+    -no-feature-scroller -no-feature-gestures -no-feature-whatsthis -no-feature-systemtrayicon
+    -no-feature-undocommand -no-feature-textodfwriter -no-feature-textmarkdownreader
+    -no-feature-textmarkdownwriter -no-feature-pdf -no-feature-movie -no-feature-gif
+    -no-feature-ico -no-feature-jpeg -unity-build
     -- -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -G Ninja"
 
 # shellcheck disable=SC2086
@@ -44,10 +58,46 @@ grep -ohP '[^\x00-\x7f]' src/*.cpp src/*.ui | LC_ALL=C.UTF-8 sort -u | tr -d '\n
 pyftsubset /usr/share/fonts/truetype/wqy/wqy-microhei.ttc --font-number=0 \
     --text-file="$build/texts" --output-file="$build/chinese.ttf"
 "$qt/bin/qt-cmake" -S . -B "$build" -G Ninja -DKUBRISK_QT_MAJOR=6 -DCMAKE_BUILD_TYPE=Release \
-    -DQT_SKIP_AUTO_PLUGIN_INCLUSION=OFF -DBUILD_TESTING=OFF -DKUBRISK_WEB_FONT="$build/chinese.ttf"
+    -DQT_SKIP_AUTO_PLUGIN_INCLUSION=OFF -DKUBRISK_WEB_FONT="$build/chinese.ttf" \
+    -DKUBRISK_WEB_DIST="$dist"
 cmake --build "$build" --parallel
-rm -rf "$dist" && mkdir -p "$dist"
+rm -rf "$dist" && mkdir -p "$dist/licenses"
 cp "$build/kubrisk.js" "$build/kubrisk.wasm" "$build/qtloader.js" web/index.html web/page.css \
     web/page.js "$dist"
 cp resources/icons/32.png "$dist/icon.png"
-ls -l "$dist"
+# The licences of what the page holds: the game's, Qt's with its third-party parts, Emscripten's
+# runtime's and the font's.
+cp LICENSE "$dist/licenses/Kubrisk-MIT.txt"
+cp "$qt_dir/src/LICENSES/LGPL-3.0-only.txt" "$dist/licenses/Qt-LGPL-3.0.txt"
+cp "$qt_dir/src/LICENSES/GPL-3.0-only.txt" "$dist/licenses/Qt-GPL-3.0.txt"
+cp /usr/share/doc/emscripten/copyright "$dist/licenses/Emscripten.txt"
+cp /usr/share/doc/fonts-wqy-microhei/copyright "$dist/licenses/WenQuanYi-Micro-Hei.txt"
+third_party_licences lib/libQt6Core.a lib/libQt6Gui.a lib/libQt6Widgets.a \
+    plugins/platforms/libqwasm.a lib/libQt6BundledFreetype.a lib/libQt6BundledHarfbuzz.a \
+    lib/libQt6BundledLibpng.a lib/libQt6BundledPcre2.a lib/libQt6BundledZLIB.a \
+    > "$dist/licenses/Qt-third-party.txt"
+cat > "$dist/licenses/Qt-source.txt" <<NOTICE
+kubrisk.wasm holds Qt ${qt_version%%+*}, linked statically, built with Emscripten from Debian's
+source package qt6-base, version $qt_version, which is published beside the Windows program
+of this release. Qt is free software under the GNU Lesser General Public License version 3
+(Qt-LGPL-3.0.txt), which refers to the GNU General Public License version 3 (Qt-GPL-3.0.txt).
+Qt-third-party.txt gives the licences of the code of others that Qt compiles into it.
+The game's source, kubrisk-$version.tar.xz in the same release, builds it again with your own
+Qt 6.8 for WebAssembly: see its docs/web.md.
+NOTICE
+if [ "${1:-}" = bench ]; then
+    python3 bench/web-bench.py "$build" "$dist"
+    exit 0
+fi
+(cd "$build" && ctest --output-on-failure)
+
+# A zip with fixed times and order.
+rm -rf "$build/package" && mkdir -p "$build/package"
+cp -r "$dist" "$build/package/$name"
+find "$build/package" -type f -exec chmod 644 {} +
+find "$build/package" -type d -exec chmod 755 {} +
+find "$build/package" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+rm -f "$checkout/dist/$name.zip"
+(cd "$build/package" && find "$name" -type f | LC_ALL=C sort \
+    | TZ=UTC zip -X -D -q "$checkout/dist/$name.zip" -@)
+ls -l "$dist" "$checkout/dist/$name.zip"

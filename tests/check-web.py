@@ -1,0 +1,110 @@
+#!/usr/bin/env python3
+# The web page in headless Chromium, at device pixel ratios 1 and 2, played with real mouse and
+# key events: the window's size and sharpness, a click that starts the game, the keys, the end of
+# the game with its box, the button's texts drawn, and no error in the console.
+#   check-web.py FOLDER TOOLS
+import sys
+import time
+
+sys.path.insert(0, sys.argv[2])
+import browser  # noqa: E402
+
+PIECE = 0x5709A8
+# In the window's CSS pixels: the start button's centre, the rectangle of its text, and the
+# lower edge of the board's last row.
+BUTTON = (218, 232)
+BUTTON_TEXT = (184, 224, 68, 16)
+FLOOR = 331
+
+
+def check(condition, what):
+    if not condition:
+        sys.exit(f"FAIL: {what}")
+
+
+# The purple pixels, which are the falling piece's until it rests: their shape moved to the
+# origin, and their left, top and bottom edges.
+def piece(page):
+    pixels, colour, cells = page.pixels(), PIECE.to_bytes(3, "big"), []
+    at = pixels.data.find(colour)
+    while at >= 0:
+        if at % 4 == 0:
+            cells.append((at // 4 % pixels.width, at // 4 // pixels.width))
+        at = pixels.data.find(colour, at + 1)
+    if not cells:
+        return None
+    left, top = min(x for x, _ in cells), min(y for _, y in cells)
+    return (frozenset((x - left, y - top) for x, y in cells), left, top,
+            max(y for _, y in cells))
+
+
+# The piece once its left edge has left `left`.
+def sideways(page, left):
+    return page.wait_for(lambda: (now := piece(page)) and now[1] != left and now,
+                         what="the piece to move")
+
+
+# Which pixels of the button's text are dark: its ink, whatever the button's state.
+def button_text(page, ratio):
+    x, y, width, height = (value * ratio for value in BUTTON_TEXT)
+    picture = page.pixels().crop(x, y, width, height)
+    return bytes(sum(picture[i:i + 3]) < 384 for i in range(0, len(picture), 4))
+
+
+def play(url, ratio):
+    with browser.Browser(ratio) as page:
+        page.open(url + "index.html")
+        before = page.wait_for(
+            lambda: page.qt_windows() and any(text := button_text(page, ratio)) and text,
+            what="the window")
+        window = page.qt_windows()[0]
+        check((window["width"], window["height"]) == (275, 350),
+              f"the window is 275 x 350: {window}")
+        check(window["canvas"] == [275 * ratio, 350 * ratio],
+              f"the window is drawn in device pixels: {window['canvas']}")
+        check(piece(page) is None, "no piece before the start")
+
+        page.click(window["x"] + BUTTON[0], window["y"] + BUTTON[1])
+        shape, left, _, _ = page.wait_for(lambda: piece(page), what="a piece after the click")
+        playing = page.wait_for(lambda: (text := button_text(page, ratio)) != before and text,
+                                what="the button's text while playing")
+
+        # A and D move the piece a cell aside and back, whatever the timer does meanwhile.
+        page.press("a")
+        moved, to_left, _, _ = sideways(page, left)
+        check(moved == shape and to_left < left, "A moves the piece left")
+        page.press("d")
+        moved, back, _, _ = sideways(page, to_left)
+        check(moved == shape and back == left, "D moves the piece back")
+        # W turns it, unless it looks the same turned.
+        width = max(x for x, _ in shape) + 1
+        if {(y, width - 1 - x) for x, y in shape} != shape:
+            page.press("w")
+            page.wait_for(lambda: piece(page)[0] != shape, what="the piece to turn")
+        # S drops it to the floor, where it stays.
+        page.press("s")
+        page.wait_for(lambda: piece(page)[3] == FLOOR * ratio - 1, what="the piece to drop")
+
+        # Dropped pieces pile up until the next one has no room.
+        for _ in range(60):
+            windows = page.qt_windows()
+            if len(windows) > 1:
+                break
+            page.press("s")
+            time.sleep(0.8)
+        check(len(windows) == 2 and windows[1]["title"] == "Game Over",
+              f"the game ends with its box: {windows}")
+        page.press("Enter")
+        page.wait_for(lambda: len(page.qt_windows()) == 1, what="the box to close")
+        after = page.wait_for(
+            lambda: (text := button_text(page, ratio)) != playing and any(text) and text,
+            what="the button's new text")
+        # Two texts of four different Chinese characters: empty boxes would look the same.
+        check(after != before, "the button's texts are drawn in Chinese glyphs")
+        check(not page.errors, f"no error in the console: {page.errors}")
+    print(f"pixel ratio {ratio}: the game played to its end")
+
+
+url = browser.serve(sys.argv[1])
+for pixel_ratio in (1, 2):
+    play(url, pixel_ratio)

@@ -1,0 +1,244 @@
+#!/usr/bin/env python3
+"""Headless Chromium, driven over the DevTools protocol with real input events.
+
+    browser.py PROGRAM.js [ARGUMENT...]
+
+runs a program built for the browser as ctest runs a test (CMake names this script as the
+WebAssembly build's emulator): its output on our standard output, its exit code as ours. As a
+module it serves the web page's check (tests/check-web.py) and benchmark (bench/web-bench.py).
+"""
+
+import base64
+import functools
+import http.server
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import urllib.parse
+import urllib.request
+
+import websocket
+
+
+def serve(folder):
+    """Serves FOLDER on 127.0.0.1 for as long as this process runs; returns its URL."""
+    handler = functools.partial(_Handler, directory=folder)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return f"http://127.0.0.1:{server.server_port}/"
+
+
+class _Handler(http.server.SimpleHTTPRequestHandler):
+    extensions_map = {".wasm": "application/wasm", ".js": "text/javascript",
+                      ".html": "text/html", ".css": "text/css", ".png": "image/png"}
+
+    # The runner page of a program, whose name the query gives.
+    def do_GET(self):
+        if not self.path.startswith("/run?"):
+            return super().do_GET()
+        page = RUNNER.replace("PROGRAM", self.path[len("/run?"):]).encode()
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html")
+        self.send_header("Content-Length", str(len(page)))
+        self.end_headers()
+        self.wfile.write(page)
+
+    def log_message(self, *args):
+        pass
+
+
+# Runs a program on a screen of the web page's, where Qt fills the screen with the first window,
+# and keeps its output and exit.
+RUNNER = """<!doctype html><meta charset="utf-8">
+<div id="game" style="width: 275px; height: 350px"></div>
+<script src="qtloader.js"></script><script src="PROGRAM.js"></script>
+<script>
+const output = [];
+let exit = null;
+qtLoad({
+    arguments: JSON.parse(decodeURIComponent(location.hash.slice(1))),
+    print: line => output.push(line), printErr: line => output.push(line),
+    // QtTest tells its end here: in the browser, main's return is lost once it has waited.
+    notifyTestFinished: code => { exit = { code, crashed: false }; },
+    qt: { containerElements: [game], entryFunction: window.PROGRAM_entry,
+          onExit: status => { exit = status; } },
+}).catch(error => { exit = { crashed: true, text: String(error) }; });
+</script>"""
+
+
+class Browser:
+    """One headless Chromium with one page, at the device pixel ratio given."""
+
+    def __init__(self, pixel_ratio=1):
+        self.profile = tempfile.mkdtemp()
+        self.process = subprocess.Popen(
+            ["chromium", "--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
+             "--no-first-run", "--disable-background-networking", "--disable-component-update",
+             "--disable-sync", f"--user-data-dir={self.profile}", "--remote-debugging-port=0",
+             f"--force-device-scale-factor={pixel_ratio}", "--window-size=1024,768",
+             "about:blank"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        port_file = os.path.join(self.profile, "DevToolsActivePort")
+        for _ in range(300):
+            if os.path.exists(port_file) and open(port_file).read().count("\n") >= 1:
+                break
+            time.sleep(0.1)
+        port = open(port_file).read().split()[0]
+        targets = json.load(urllib.request.urlopen(f"http://127.0.0.1:{port}/json"))
+        page = next(target for target in targets if target["type"] == "page")
+        self.socket = websocket.create_connection(page["webSocketDebuggerUrl"],
+                                                  suppress_origin=True)
+        self.last_id = 0
+        self.errors = []
+        for domain in ("Runtime", "Log", "Page"):
+            self.call(f"{domain}.enable")
+
+    def close(self):
+        self.socket.close()
+        self.process.kill()
+        self.process.wait()
+        shutil.rmtree(self.profile, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *args):
+        self.close()
+
+    # A command's result; the events that arrive meanwhile are searched for errors.
+    def call(self, method, **params):
+        self.last_id += 1
+        self.socket.send(json.dumps({"id": self.last_id, "method": method, "params": params}))
+        while True:
+            message = json.loads(self.socket.recv())
+            if message.get("id") == self.last_id:
+                if "error" in message:
+                    raise RuntimeError(f"{method}: {message['error']['message']}")
+                return message["result"]
+            self._note_error(message)
+
+    def _note_error(self, message):
+        params = message.get("params", {})
+        if message.get("method") == "Runtime.consoleAPICalled" and params["type"] == "error":
+            self.errors.append(" ".join(str(arg.get("value", arg.get("description")))
+                                        for arg in params["args"]))
+        elif message.get("method") == "Log.entryAdded" and params["entry"]["level"] == "error":
+            self.errors.append(params["entry"]["text"])
+        elif message.get("method") == "Runtime.exceptionThrown":
+            self.errors.append(params["exceptionDetails"].get("exception", {})
+                               .get("description", params["exceptionDetails"]["text"]))
+
+    def open(self, url):
+        self.call("Page.navigate", url=url)
+
+    def evaluate(self, expression):
+        result = self.call("Runtime.evaluate", expression=expression, returnByValue=True,
+                           awaitPromise=True)
+        if "exceptionDetails" in result:
+            raise RuntimeError(f"{expression}: {result['exceptionDetails']['text']}")
+        return result["result"].get("value")
+
+    # What `condition()` returns once it is true, tried every 50 ms for up to `seconds`.
+    def wait_for(self, condition, seconds=30, what="the page"):
+        deadline = time.monotonic() + seconds
+        while True:
+            value = condition()
+            if value:
+                return value
+            if time.monotonic() > deadline:
+                raise TimeoutError(f"waited {seconds} s for {what}")
+            time.sleep(0.05)
+
+    def click(self, x, y):
+        for kind in ("mousePressed", "mouseReleased"):
+            self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left",
+                      clickCount=1)
+
+    # A letter key or Enter, pressed and released.
+    def press(self, key):
+        text = "\r" if key == "Enter" else key
+        code = "Enter" if key == "Enter" else f"Key{key.upper()}"
+        virtual = 13 if key == "Enter" else ord(key.upper())
+        self.call("Input.dispatchKeyEvent", type="keyDown", key=key, code=code, text=text,
+                  windowsVirtualKeyCode=virtual)
+        self.call("Input.dispatchKeyEvent", type="keyUp", key=key, code=code,
+                  windowsVirtualKeyCode=virtual)
+
+    # Qt's windows on the page, topmost last: title, CSS rectangle and canvas size.
+    def qt_windows(self):
+        return self.evaluate(f"""[...{QT_WINDOWS}].map(window => {{
+            const box = window.getBoundingClientRect();
+            const canvas = window.querySelector('canvas');
+            return {{title: window.querySelector('.window-name')?.textContent,
+                     x: box.x, y: box.y, width: box.width, height: box.height,
+                     canvas: [canvas?.width, canvas?.height]}};
+        }})""")
+
+    def pixels(self, window=0):
+        """What Qt drew in one of its windows, in device pixels."""
+        width, height, data = self.evaluate(f"""(() => {{
+            const canvas = [...{QT_WINDOWS}][{window}].querySelector('canvas');
+            const data = canvas.getContext('2d')
+                .getImageData(0, 0, canvas.width, canvas.height).data;
+            let text = '';
+            for (let i = 0; i < data.length; i += 0x8000)
+                text += String.fromCharCode(...data.subarray(i, i + 0x8000));
+            return [canvas.width, canvas.height, btoa(text)];
+        }})()""")
+        return Pixels(width, height, base64.b64decode(data))
+
+    def run(self, url, arguments=()):
+        """Runs the program at URL (.../run?NAME) to its end: its output and exit code."""
+        self.open(f"{url}#{urllib.parse.quote(json.dumps(list(arguments)))}")
+        state = {}
+        while not state.get("exit"):
+            time.sleep(0.1)
+            state = self.evaluate("({output: output.splice(0), exit})") or {}
+            for line in state.get("output", []):
+                print(line, flush=True)
+        exit_status = state["exit"]
+        if exit_status.get("crashed"):
+            print(f"crashed: {exit_status.get('text')}", flush=True)
+            return 1
+        return exit_status.get("code", 1)
+
+
+# Where Qt puts its windows in the element that it draws in.
+QT_WINDOWS = "(document.getElementById('game')?.firstElementChild?.shadowRoot" \
+    "?.querySelectorAll('.qt-window') ?? [])"
+
+
+class Pixels:
+    """RGBA pixels, as a canvas holds them."""
+
+    def __init__(self, width, height, data):
+        self.width, self.height, self.data = width, height, data
+
+    def pixel(self, x, y):
+        """The colour at (x, y) as 0xRRGGBB."""
+        offset = 4 * (y * self.width + x)
+        return int.from_bytes(self.data[offset:offset + 3], "big")
+
+    def crop(self, x, y, width, height):
+        """The bytes of a rectangle, to compare two pictures of the same place."""
+        return b"".join(self.data[4 * (row * self.width + x):4 * (row * self.width + x + width)]
+                        for row in range(y, y + height))
+
+
+def main():
+    program = os.path.abspath(sys.argv[1])
+    url = serve(os.path.dirname(program))
+    name = os.path.basename(program)[:-len(".js")]
+    with Browser() as browser:
+        status = browser.run(f"{url}run?{name}", sys.argv[2:])
+        for error in browser.errors:
+            print(f"console: {error}")
+    return status
+
+
+if __name__ == "__main__":
+    sys.exit(main())
