@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 # The web page in headless Chromium, at device pixel ratios 1 and 2, played with real mouse and
 # key events: the window's size and sharpness, a click that starts the game, the keys, the end of
-# the game with its box, the button's texts drawn, and no error in the console.
+# the game with its box, the button's texts drawn, and no error in the console; and the page's
+# words where JavaScript or WebAssembly is missing.
 #   check-web.py FOLDER TOOLS
 import sys
 import time
@@ -105,6 +106,23 @@ def play(url, ratio):
     print(f"pixel ratio {ratio}: the game played to its end")
 
 
+# Where the browser cannot run the game, JavaScript off or no WebAssembly, the page says so.
+def refusal(url, setup, words):
+    with browser.Browser() as page:
+        setup(page)
+        page.open(url + "index.html")
+
+        def status():
+            return page.evaluate("document.getElementById('status')?.textContent") or ""
+        page.wait_for(lambda: words in status(), seconds=10, what=f"'{words}'")
+
+
 url = browser.serve(sys.argv[1])
 for pixel_ratio in (1, 2):
     play(url, pixel_ratio)
+refusal(url, lambda page: page.call("Emulation.setScriptExecutionDisabled", value=True),
+        "needs JavaScript")
+refusal(url, lambda page: page.call("Page.addScriptToEvaluateOnNewDocument",
+                                    source="delete window.WebAssembly"),
+        "cannot run WebAssembly")
+print("without JavaScript or WebAssembly, the page says so")
