@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 # The web page in headless Chromium, at device pixel ratios 1 and 2, played with real mouse and
 # key events: the window's size and sharpness, a click that starts the game, the keys, the end of
-# the game with its box, the button's texts drawn, and no error in the console; and the page's
-# words where JavaScript or WebAssembly is missing.
+# the game with its box, the button's texts drawn, and no error in the console; the buttons of a
+# touch screen; and the page's words where JavaScript or WebAssembly is missing.
 #   check-web.py FOLDER TOOLS
 import sys
 import time
@@ -64,6 +64,8 @@ def play(url, ratio):
         check(window["canvas"] == [275 * ratio, 350 * ratio],
               f"the window is drawn in device pixels: {window['canvas']}")
         check(piece(page) is None, "no piece before the start")
+        check(page.evaluate("document.getElementById('touch-keys').hidden"),
+              "no touch buttons for a mouse")
 
         page.click(window["x"] + BUTTON[0], window["y"] + BUTTON[1])
         shape, left, _, _ = page.wait_for(lambda: piece(page), what="a piece after the click")
@@ -106,6 +108,39 @@ def play(url, ratio):
     print(f"pixel ratio {ratio}: the game played to its end")
 
 
+# On a touch screen: taps on the window start the game, and on the buttons under it, which
+# appear there only, move the piece.
+def touch(url):
+    with browser.Browser() as page:
+        page.call("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=1)
+        page.call("Emulation.setEmitTouchEventsForMouse", enabled=True)
+        page.open(url + "index.html")
+        page.wait_for(lambda: page.qt_windows() and any(button_text(page, 1)), what="the window")
+        window = page.qt_windows()[0]
+        # Each button's centre, where it is shown.
+        keys = page.evaluate("""Object.fromEntries(
+            [...document.querySelectorAll('#touch-keys button')].map(button => {
+                const box = button.getBoundingClientRect();
+                return [button.textContent, box.width && [box.x + box.width / 2,
+                                                          box.y + box.height / 2]];
+            }))""")
+        check(sorted(keys) == ["A", "D", "S", "W"] and all(keys.values()),
+              f"four touch buttons: {keys}")
+
+        def tap(x, y):
+            for kind, points in (("touchStart", [{"x": x, "y": y}]), ("touchEnd", [])):
+                page.call("Input.dispatchTouchEvent", type=kind, touchPoints=points)
+        tap(window["x"] + BUTTON[0], window["y"] + BUTTON[1])
+        shape, left, _, _ = page.wait_for(lambda: piece(page), what="a piece after the tap")
+        for key in ("A", "D"):
+            tap(*keys[key])
+            moved, now, _, _ = sideways(page, left)
+            check(moved == shape and (now < left) == (key == "A"),
+                  f"the touch button {key} moves the piece")
+            left = now
+        check(not page.errors, f"no error in the console: {page.errors}")
+
+
 # Where the browser cannot run the game, JavaScript off or no WebAssembly, the page says so.
 def refusal(url, setup, words):
     with browser.Browser() as page:
@@ -120,6 +155,8 @@ def refusal(url, setup, words):
 url = browser.serve(sys.argv[1])
 for pixel_ratio in (1, 2):
     play(url, pixel_ratio)
+touch(url)
+print("on a touch screen, the buttons under the window steer")
 refusal(url, lambda page: page.call("Emulation.setScriptExecutionDisabled", value=True),
         "needs JavaScript")
 refusal(url, lambda page: page.call("Page.addScriptToEvaluateOnNewDocument",
