@@ -67,8 +67,11 @@ long peakResidentKibibytes()
 
 int main(int argc, char *argv[])
 {
+#ifndef Q_OS_WASM
+    // Off the desktop's screen, unless asked; the browser has its page alone.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     // Every tick that brings a piece to rest logs the floor; the table is the only output here.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     QApplication app(argc, argv);
