@@ -178,10 +178,10 @@ class Browser:
                      canvas: [canvas?.width, canvas?.height]}};
         }})""")
 
-    def pixels(self, window=0):
-        """What Qt drew in one of its windows, in device pixels."""
+    def pixels(self):
+        """What Qt drew in its first window, in device pixels."""
         width, height, data = self.evaluate(f"""(() => {{
-            const canvas = [...{QT_WINDOWS}][{window}].querySelector('canvas');
+            const canvas = [...{QT_WINDOWS}][0].querySelector('canvas');
             const data = canvas.getContext('2d')
                 .getImageData(0, 0, canvas.width, canvas.height).data;
             let text = '';
@@ -217,11 +217,6 @@ class Pixels:
 
     def __init__(self, width, height, data):
         self.width, self.height, self.data = width, height, data
-
-    def pixel(self, x, y):
-        """The colour at (x, y) as 0xRRGGBB."""
-        offset = 4 * (y * self.width + x)
-        return int.from_bytes(self.data[offset:offset + 3], "big")
 
     def crop(self, x, y, width, height):
         """The bytes of a rectangle, to compare two pictures of the same place."""
