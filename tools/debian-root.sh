@@ -76,3 +76,8 @@ inside() {
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
         DEBIAN_FRONTEND=noninteractive "$@"
 }
+
+# apt-get inside the root, waiting for apt's locks as tools/apt-get.sh does here.
+inside_apt() {
+    inside sh -c "$(cat "$checkout/tools/apt-get.sh")" apt-get.sh "$@"
+}

@@ -18,8 +18,8 @@ root=$downloads/$release-$arch
 fresh_root "installing a foreign package"
 cp "$package" "$checkout/tools/qemu.sh" "$root/tmp"
 inside dpkg --add-architecture "$arch"
-inside apt-get update -q
-inside apt-get install -y -q --no-install-recommends qemu-user xvfb xauth x11-utils
+inside_apt update -q
+inside_apt install -y -q --no-install-recommends qemu-user xvfb xauth x11-utils
 
 # Everything on the root's file system but what apt and dpkg keep of their own and the MIME
 # database that shared-mime-info makes; and what the packages installed there own, with /bin,
@@ -35,7 +35,7 @@ owned() {
         | LC_ALL=C sort -u
 }
 files > "$root/tmp/before"
-inside apt-get install -y -q --no-install-recommends "/tmp/${package##*/}"
+inside_apt install -y -q --no-install-recommends "/tmp/${package##*/}"
 inside xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" sh -c '
     sh /tmp/qemu.sh "$1" /usr/games/kubrisk &
     for i in $(seq 600); do
@@ -48,7 +48,7 @@ inside xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" sh -c '
     echo "the installed game shows its 275x350 window"' sh "$arch"
 # apt keeps some of what the package brought, such as the architecture's C library: that is
 # still another package's.
-inside apt-get purge -y -q --autoremove "kubrisk:$arch"
+inside_apt purge -y -q --autoremove "kubrisk:$arch"
 owned > "$root/tmp/owned"
 files | LC_ALL=C comm -13 "$root/tmp/before" - | LC_ALL=C comm -23 - "$root/tmp/owned" \
     > "$root/tmp/left"

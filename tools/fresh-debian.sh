@@ -14,8 +14,8 @@ root=$downloads/$release
 
 . "$checkout/tools/debian-root.sh"
 fresh_root "make fresh"
-inside apt-get update -q
-inside apt-get install -y -q --no-install-recommends git make
+inside_apt update -q
+inside_apt install -y -q --no-install-recommends git make
 git clone -q --no-hardlinks "$checkout" "$root/root/kubrisk"
 git -C "$root/root/kubrisk" checkout -q "$(git -C "$checkout" rev-parse HEAD)"
 

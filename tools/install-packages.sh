@@ -25,8 +25,11 @@ else
 fi
 
 echo "Installing missing packages:$missing"
-if ! $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q \
-    || ! $sudo env DEBIAN_FRONTEND=noninteractive $command -q; then
+apt_get() {
+    $sudo sh "$(dirname "$0")/apt-get.sh" "$@"
+}
+# shellcheck disable=SC2086
+if ! apt_get update -q || ! apt_get ${command#apt-get } -q; then
     echo "Could not install:$missing. As root, run: apt-get update && $command" >&2
     exit 1
 fi

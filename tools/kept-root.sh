@@ -28,8 +28,8 @@ trap 'exit 130' INT TERM
 [ -f "$root/kubrisk-root" ] || make_root
 mount_root
 if [ ! -f "$root/kubrisk-root" ]; then
-    inside apt-get update -q
-    inside apt-get install -y -q --no-install-recommends git make
+    inside_apt update -q
+    inside_apt install -y -q --no-install-recommends git make
     touch "$root/kubrisk-root"
 fi
 mkdir -p "$root/root/kubrisk"

@@ -8,7 +8,7 @@ cache=/opt/kubrisk-qt
 prepare_root() {
     [ -f /etc/apt/sources.list.d/source.list ] \
         || sed -n 's/^deb /deb-src /p' /etc/apt/sources.list > /etc/apt/sources.list.d/source.list
-    apt-get update -q && apt-get upgrade -y -q
+    sh tools/apt-get.sh update -q && sh tools/apt-get.sh upgrade -y -q
     sh tools/install-packages.sh "$@"
 }
 
@@ -19,7 +19,8 @@ fetch_qt_source() {
     qt_source=$cache/source/${dsc%.dsc}
     if [ ! -f "$qt_source/$dsc" ]; then
         rm -rf "$qt_source.part" && mkdir -p "$qt_source.part"
-        (cd "$qt_source.part" && apt-get source -q --download-only "qt6-base=$qt_version")
+        (apt_get=$PWD/tools/apt-get.sh && cd "$qt_source.part" \
+            && sh "$apt_get" source -q --download-only "qt6-base=$qt_version")
         mv "$qt_source.part" "$qt_source"
     fi
 }
