@@ -31,10 +31,20 @@ game=$(sed -n 's/^Exec=//p' "$entry")
 test -x "$root$game" || { echo "the entry starts $game, which was not installed"; exit 1; }
 expected=$(sed -n 's/^StartupWMClass=//p' "$entry")
 # Without -noreset the server resets when a polling xprop disconnects, and a game that connects
-# just then fails.
+# just then fails. The game must still run once its window is named.
+start=$(date +%s)
 class=$(QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" sh -c '
     ${KUBRISK_EMULATOR:-} "$1" &
-    for i in $(seq 300); do xprop -name Kubrisk WM_CLASS && break; sleep 0.1; done
-    kill $!' sh "$root$game" 2>"$root/log") || true
-test "$class" = "WM_CLASS(STRING) = \"kubrisk\", \"$expected\"" || { cat "$root/log"; exit 1; }
+    for i in $(seq 300); do
+        xprop -name Kubrisk WM_CLASS 2> /dev/null && break
+        kill -0 $! 2> /dev/null || break
+        sleep 0.1
+    done
+    kill $! 2> /dev/null || echo "then the game ended"' sh "$root$game" 2>"$root/log") || true
+test "$class" = "WM_CLASS(STRING) = \"kubrisk\", \"$expected\"" || {
+    echo "FAIL: desktop_install, the entry's $game from $1: after $(($(date +%s) - start)) s," \
+        "\"$class\" instead of the class $expected; the game's and the server's output:"
+    cat "$root/log"
+    exit 1
+}
 echo "installed in $prefix and validated: $id, its icons, window class $expected"

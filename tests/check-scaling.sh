@@ -14,23 +14,30 @@ trap 'rm -rf "$work"' EXIT
 game=$1 failed=0
 
 # show XFT_DPI|- EXPECTED [VARIABLE=VALUE...] starts the game and waits until its window, once
-# mapped, keeps its size: that size goes to $size.
+# mapped, keeps its size: that size goes to $size, the seconds waited to $waited. A game that has
+# ended by then showed its window only for a moment.
 show() {
     [ "$1" = - ] || echo "Xft.dpi: $1" | xrdb -nocpp -merge
     expected=$2
     shift 2
     # shellcheck disable=SC2086
     env "$@" ${KUBRISK_EMULATOR:-} "$game" > "$work/log" 2>&1 &
-    size=none last=
+    size=none last='' start=$(date +%s)
     for i in $(seq 300); do
         sleep 0.1
+        kill -0 $! 2> /dev/null || break
         info=$(xwininfo -name Kubrisk 2>/dev/null) || continue
         echo "$info" | grep -q 'Map State: IsViewable' || continue
         size=$(echo "$info" | sed -n 's/^ *\(Width\|Height\): //p' | paste -sd x)
         [ "$size" = "$last" ] && break
         last=$size
     done
-    kill $! && wait $! 2>/dev/null || true
+    waited=$(($(date +%s) - start))
+    if kill $! 2> /dev/null; then
+        wait $! 2> /dev/null || true
+    else
+        size="$size, then the game ended"
+    fi
 }
 
 # A bare window manager sets no Xft.dpi: the monitor's 157 dpi is no scale that a user chose.
@@ -38,6 +45,10 @@ for case in "- 275x350" "96 275x350" "120 344x438" "144 413x525" "192 550x700" \
     "144 550x700 QT_SCALE_FACTOR_ROUNDING_POLICY=Round" \
     "144 275x350 QT_AUTO_SCREEN_SCALE_FACTOR=0 QT_ENABLE_HIGHDPI_SCALING=0"; do
     show $case
-    [ "$size" = "$expected" ] || { echo "FAIL: Xft.dpi $case: $size $(cat "$work/log")"; failed=1; }
+    [ "$size" = "$expected" ] || {
+        echo "FAIL: scaling, Xft.dpi $case: $size after $waited s; the game's output:"
+        cat "$work/log"
+        failed=1
+    }
 done
 [ $failed -eq 0 ] && echo "the window at each scale as expected"

@@ -10,9 +10,9 @@ work=$(mktemp -d)
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'for prefix in "$work"/*/; do WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; done
     rm -rf "$work"' EXIT
-fail() { printf '%s\n' "$*"; exit 1; }
+fail() { printf 'FAIL: windows_%s: %s\n' "$check" "$*"; exit 1; }
 
-packages=$2 version=$3 suite=$4 qttest=$5 script=$6 name=$(basename "$2")
+check=$1 packages=$2 version=$3 suite=$4 qttest=$5 script=$6 name=$(basename "$2")
 # fresh_prefix NAME [unzip]: a fresh Wine prefix on the virtual X server, with the zip unpacked in
 # drive C where asked.
 fresh_prefix() {
@@ -32,7 +32,8 @@ shows_window() {
         sleep 0.1
     done
     wineserver -k && wineserver -w
-    [ -n "$size" ] || fail "$1 showed no window titled Kubrisk: $(cat "$work/game.log")"
+    [ -n "$size" ] || fail "$1 showed no window titled Kubrisk within 20 s; its output:" \
+        "$(cat "$work/game.log")"
     [ "${2:-$size}" = "$size" ] || fail "$1 showed its window at $size, not $2"
 }
 

@@ -37,14 +37,21 @@ owned() {
 files > "$root/tmp/before"
 inside_apt install -y -q --no-install-recommends "/tmp/${package##*/}"
 inside xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" sh -c '
-    sh /tmp/qemu.sh "$1" /usr/games/kubrisk &
+    start=$(date +%s)
+    sh /tmp/qemu.sh "$1" /usr/games/kubrisk > /tmp/game.log 2>&1 &
     for i in $(seq 600); do
         info=$(xwininfo -name Kubrisk 2>/dev/null) && echo "$info" | grep -q IsViewable && break
+        kill -0 $! 2> /dev/null || break
         sleep 0.1
     done
-    kill $!
     size=$(echo "$info" | sed -n "s/^ *\(Width\|Height\): //p" | paste -sd x)
-    [ "$size" = 275x350 ] || { echo "the installed game shows no 275x350 window: $size"; exit 1; }
+    kill $! 2> /dev/null || size="${size:-none}, then the game ended"
+    [ "$size" = 275x350 ] || {
+        echo "installing kubrisk:$1: the game showed no 275x350 window but ${size:-none}" \
+            "after $(($(date +%s) - start)) s; its output:"
+        cat /tmp/game.log
+        exit 1
+    }
     echo "the installed game shows its 275x350 window"' sh "$arch"
 # apt keeps some of what the package brought, such as the architecture's C library: that is
 # still another package's.
