@@ -4,6 +4,10 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QVector>
+#include <QWidget>
+#ifdef Q_OS_WASM
+#include <QScreen>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -119,6 +123,24 @@ void releaseStartupLog()
     for (const auto &[type, text] : std::as_const(startupMessages))
         qt_message_output(type, QMessageLogContext(), text);
     startupMessages.clear();
+}
+
+// In the browser Qt's screen is the page's element, which a window shown plainly fills. The
+// game's keeps its size in the middle of an element larger than itself, where the "Game Over" box
+// has the room for its message on one line: Qt wraps a box's text at half the screen's width.
+void show(QWidget &window)
+{
+#ifdef Q_OS_WASM
+    window.setWindowFlag(Qt::FramelessWindowHint);
+    const auto centre = [&window] {
+        window.move(window.screen()->availableGeometry().center() - window.rect().center());
+    };
+    centre();
+    QObject::connect(window.screen(), &QScreen::availableGeometryChanged, &window, centre);
+    window.showNormal();
+#else
+    window.show();
+#endif
 }
 
 } // namespace Desktop

@@ -3,7 +3,9 @@
 
 #include <QtGlobal>
 
-// How the game joins the player's desktop before its window opens, in the order that main()
+class QWidget;
+
+// How the game joins the player's desktop, up to showing its window, in the order that main()
 // calls it. Where no display can be had, the game says so in one line on stderr and exits with
 // EXIT_FAILURE, rather than letting Qt abort.
 namespace Desktop {
@@ -21,6 +23,10 @@ void followDesktopScale();
 // back, and logged once it has connected.
 void holdStartupLog();
 void releaseStartupLog();
+
+// The game's window, shown where a player looks for it: placed by the window manager on a
+// desktop, and in the middle of the page's element in the browser.
+void show(QWidget &window);
 
 } // namespace Desktop
 

@@ -47,7 +47,7 @@ int main(int argc, char *argv[])
     // The Wayland app id, by which a desktop matches the window with its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(KUBRISK_APP_ID));
     MainWindow window;
-    window.show();
+    Desktop::show(window);
     return app.exec();
 }
 

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-# The web page in headless Chromium, at device pixel ratios 1 and 2, played with real mouse and
-# key events: the window's size and sharpness, a click that starts the game, the keys, the end of
-# the game with its box, the button's texts drawn, and no error in the console; the buttons of a
-# touch screen; and the page's words where JavaScript or WebAssembly is missing.
+# The web page in headless Chromium, opened from the disk at device pixel ratio 1 and served at 2,
+# played with real mouse and key events: the window's size, sharpness and place, a click that
+# starts the game, the keys, the end of the game with its box, the button's texts drawn, no error
+# in the console; the touch buttons; the bar of a compressed .wasm; the page's words where it
+# cannot run.
 #   check-web.py FOLDER TOOLS
+import os
 import sys
 import time
 
@@ -52,6 +54,20 @@ def button_text(page, ratio):
     return bytes(sum(picture[i:i + 3]) < 384 for i in range(0, len(picture), 4))
 
 
+# The "Game Over" box: whole within the page, its message on one line above its button, each a
+# band of rows with black ink.
+def box_fits(page, box):
+    width, height = page.evaluate("[innerWidth, innerHeight]")
+    check(box["x"] >= 0 and box["y"] >= 0 and box["x"] + box["width"] <= width
+          and box["y"] + box["height"] <= height, f"the box is whole within the page: {box}")
+    pixels = page.pixels(1)
+    row = 4 * pixels.width
+    inked = [any(max(pixels.data[at:at + 3]) < 100 for at in range(y * row, (y + 1) * row, 4))
+             for y in range(pixels.height)]
+    bands = sum(ink and not before for ink, before in zip(inked, [False] + inked))
+    check(bands == 2, f"the box's message on one line: {bands - 1} lines, in {box}")
+
+
 def play(url, ratio):
     with browser.Browser(ratio) as page:
         page.open(url + "index.html")
@@ -63,6 +79,10 @@ def play(url, ratio):
               f"the window is 275 x 350: {window}")
         check(window["canvas"] == [275 * ratio, 350 * ratio],
               f"the window is drawn in device pixels: {window['canvas']}")
+        middle = page.evaluate("""(box => [box.x + box.width / 2, box.y + box.height / 2])(
+            document.getElementById('game').getBoundingClientRect())""")
+        check(abs(window["x"] + 137.5 - middle[0]) <= 1 and abs(window["y"] + 175 - middle[1]) <= 1,
+              f"the window in the middle of the page's element at {middle}: {window}")
         check(piece(page) is None, "no piece before the start")
         check(page.evaluate("document.getElementById('touch-keys').hidden"),
               "no touch buttons for a mouse")
@@ -79,6 +99,13 @@ def play(url, ratio):
         page.press("d")
         moved, back, _, _ = sideways(page, to_left)
         check(moved == shape and back == left, "D moves the piece back")
+        # The keys still steer after a click beside the window, then one on it, at the latest.
+        page.click(window["x"] + window["width"] + 40, window["y"] + 100)
+        page.press("a")
+        page.click(window["x"] + 40, window["y"] + 100)
+        page.press("a")
+        moved, now, _, _ = sideways(page, back)
+        check(moved == shape and now < back, "A moves the piece after a click beside the window")
         # W turns it, unless it looks the same turned.
         width = max(x for x, _ in shape) + 1
         if {(y, width - 1 - x) for x, y in shape} != shape:
@@ -97,6 +124,7 @@ def play(url, ratio):
             time.sleep(0.8)
         check(len(windows) == 2 and windows[1]["title"] == "Game Over",
               f"the game ends with its box: {windows}")
+        box_fits(page, windows[1])
         page.press("Enter")
         page.wait_for(lambda: len(page.qt_windows()) == 1, what="the box to close")
         after = page.wait_for(
@@ -141,25 +169,44 @@ def touch(url):
         check(not page.errors, f"no error in the console: {page.errors}")
 
 
-# Where the browser cannot run the game, JavaScript off or no WebAssembly, the page says so.
-def refusal(url, setup, words):
+# Where the browser cannot run the game, JavaScript off or no WebAssembly, or the .wasm does not
+# arrive whole, the page says so, and where its script runs it leaves no endless bar.
+def refusal(url, words, setup=None, script=True):
     with browser.Browser() as page:
-        setup(page)
+        if setup:
+            setup(page)
         page.open(url + "index.html")
+        status = "document.getElementById('status')?.textContent ?? ''"
+        page.wait_for(lambda: words in page.evaluate(status), seconds=20, what=f"'{words}'")
+        check(not script or page.evaluate("document.getElementById('progress').hidden"),
+              f"no bar left after '{words}'")
 
-        def status():
-            return page.evaluate("document.getElementById('status')?.textContent") or ""
-        page.wait_for(lambda: words in status(), seconds=10, what=f"'{words}'")
+
+# Served compressed, as most hosts serve it, the bar shows half-way about half of the .wasm.
+def compressed(url):
+    with browser.Browser() as page:
+        page.open(url + "index.html")
+        bar = "document.getElementById('progress')?.value"
+        page.wait_for(lambda: page.evaluate(bar), what="the bar to move")
+        time.sleep(1)
+        check(0.2 < (value := page.evaluate(bar)) < 0.8,
+              f"the bar half-way through a compressed .wasm: {value}")
+        page.wait_for(lambda: page.qt_windows(), what="the window after a compressed .wasm")
 
 
+# From the disk, as a double-click opens it, and over http.
+play("file://" + os.path.abspath(sys.argv[1]) + "/", 1)
 url = browser.serve(sys.argv[1])
-for pixel_ratio in (1, 2):
-    play(url, pixel_ratio)
+play(url, 2)
 touch(url)
 print("on a touch screen, the buttons under the window steer")
-refusal(url, lambda page: page.call("Emulation.setScriptExecutionDisabled", value=True),
-        "needs JavaScript")
-refusal(url, lambda page: page.call("Page.addScriptToEvaluateOnNewDocument",
-                                    source="delete window.WebAssembly"),
-        "cannot run WebAssembly")
-print("without JavaScript or WebAssembly, the page says so")
+compressed(browser.serve(sys.argv[1], "gzip"))
+print("served compressed, the bar shows how much has come")
+refusal(url, "needs JavaScript",
+        lambda page: page.call("Emulation.setScriptExecutionDisabled", value=True), script=False)
+refusal(url, "cannot run WebAssembly",
+        lambda page: page.call("Page.addScriptToEvaluateOnNewDocument",
+                               source="delete window.WebAssembly"))
+refusal(browser.serve(sys.argv[1], "missing"), "could not start: kubrisk.wasm: 404")
+refusal(browser.serve(sys.argv[1], "cut"), "could not start")
+print("without JavaScript or WebAssembly, or the whole .wasm, the page says so")

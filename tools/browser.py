@@ -10,6 +10,7 @@ module it serves the web page's check (tests/check-web.py) and benchmark (bench/
 
 import base64
 import functools
+import gzip
 import http.server
 import json
 import os
@@ -25,9 +26,13 @@ import urllib.request
 import websocket
 
 
-def serve(folder):
-    """Serves FOLDER on 127.0.0.1 for as long as this process runs; returns its URL."""
-    handler = functools.partial(_Handler, directory=folder)
+def serve(folder, wasm=None):
+    """Serves FOLDER on 127.0.0.1 for as long as this process runs; returns its URL.
+
+    WASM serves the .wasm files otherwise: "gzip", compressed as most hosts do, with a pause of
+    three seconds half-way; "missing", not at all; "cut", with the connection cut half-way.
+    """
+    handler = functools.partial(_Handler, directory=folder, wasm=wasm)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return f"http://127.0.0.1:{server.server_port}/"
@@ -37,8 +42,14 @@ class _Handler(http.server.SimpleHTTPRequestHandler):
     extensions_map = {".wasm": "application/wasm", ".js": "text/javascript",
                       ".html": "text/html", ".css": "text/css", ".png": "image/png"}
 
+    def __init__(self, *args, wasm=None, **kwargs):
+        self.wasm = wasm
+        super().__init__(*args, **kwargs)
+
     # The runner page of a program, whose name the query gives.
     def do_GET(self):
+        if self.wasm and self.path.endswith(".wasm"):
+            return self._send_wasm()
         if not self.path.startswith("/run?"):
             return super().do_GET()
         page = RUNNER.replace("PROGRAM", self.path[len("/run?"):]).encode()
@@ -47,6 +58,26 @@ class _Handler(http.server.SimpleHTTPRequestHandler):
         self.send_header("Content-Length", str(len(page)))
         self.end_headers()
         self.wfile.write(page)
+
+    def _send_wasm(self):
+        if self.wasm == "missing":
+            return self.send_error(404)
+        data = open(self.translate_path(self.path), "rb").read()
+        encoded = gzip.compress(data) if self.wasm == "gzip" else data
+        self.send_response(200)
+        self.send_header("Content-Type", "application/wasm")
+        self.send_header("Content-Length", str(len(encoded)))
+        if self.wasm == "gzip":
+            self.send_header("Content-Encoding", "gzip")
+        self.end_headers()
+        half = len(encoded) // 2
+        self.wfile.write(encoded[:half])
+        self.wfile.flush()
+        if self.wasm == "cut":
+            self.close_connection = True
+            return
+        time.sleep(3)
+        self.wfile.write(encoded[half:])
 
     def log_message(self, *args):
         pass
@@ -178,10 +209,10 @@ class Browser:
                      canvas: [canvas?.width, canvas?.height]}};
         }})""")
 
-    def pixels(self):
-        """What Qt drew in its first window, in device pixels."""
+    def pixels(self, window=0):
+        """What Qt drew in one of its windows, the first unless told, in device pixels."""
         width, height, data = self.evaluate(f"""(() => {{
-            const canvas = [...{QT_WINDOWS}][0].querySelector('canvas');
+            const canvas = [...{QT_WINDOWS}][{window}].querySelector('canvas');
             const data = canvas.getContext('2d')
                 .getImageData(0, 0, canvas.width, canvas.height).data;
             let text = '';
@@ -197,7 +228,9 @@ class Browser:
         state = {}
         while not state.get("exit"):
             time.sleep(0.1)
-            state = self.evaluate("({output: output.splice(0), exit})") or {}
+            # The page before the runner's, while it loads, has no output yet.
+            state = self.evaluate(
+                "typeof output === 'undefined' ? {} : {output: output.splice(0), exit}") or {}
             for line in state.get("output", []):
                 print(line, flush=True)
         exit_status = state["exit"]

@@ -65,6 +65,12 @@ rm -rf "$dist" && mkdir -p "$dist/licenses"
 cp "$build/kubrisk.js" "$build/kubrisk.wasm" "$build/qtloader.js" web/index.html web/page.css \
     web/page.js "$dist"
 cp resources/icons/32.png "$dist/icon.png"
+# The page learns the .wasm's own size for its progress bar; and the page opened from the disk,
+# where a browser fetches no file but runs scripts, takes the .wasm from a script that holds it.
+sed -i "s/data-wasm-bytes=\"\"/data-wasm-bytes=\"$(stat -c %s "$dist/kubrisk.wasm")\"/" \
+    "$dist/index.html"
+{ printf 'window.kubrisk_wasm = "'; gzip -9n < "$dist/kubrisk.wasm" | base64 -w 0; echo '";'; } \
+    > "$dist/kubrisk-wasm.js"
 # The licences of what the page holds: the game's, Qt's with its third-party parts, Emscripten's
 # runtime's and the font's.
 cp LICENSE "$dist/licenses/Kubrisk-MIT.txt"
