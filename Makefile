@@ -144,8 +144,8 @@ windows-qt:
 	$(IN_TRIXIE) sh tools/windows-build.sh qt
 
 # The game as a web page in dist/web and its zip in dist/, on Qt for WebAssembly, built in the
-# same Debian 13 root, with the suite run and the page played in headless Chromium; the suite
-# plays as this machine's did. See tools/web-build.sh.
+# same Debian 13 root, with the suite run in headless Chromium and the page played in Chromium,
+# Firefox and WebKit; the suite plays as this machine's did. See tools/web-build.sh.
 web:
 	$(IN_TRIXIE) $(COMMIT_TIME) sh tools/web-build.sh
 	@$(call same_play,build-web,build)

@@ -27,11 +27,11 @@ def drawn_at(page):
 url = browser.serve(page_folder)
 loads = []
 for _ in range(5):
-    with browser.Browser() as page:
+    with browser.Chromium() as page:
         page.open(url + "index.html")
         loads.append(page.wait_for(lambda: drawn_at(page), what="the window"))
 print(f"from opening the page to the drawn window: {statistics.median(loads) / 1000:.2f} s "
       f"(median of {len(loads)})\n")
 
-with browser.Browser() as page:
+with browser.Chromium() as page:
     sys.exit(page.run(browser.serve(os.path.join(build, "bench")) + "run?bench_kubrisk"))

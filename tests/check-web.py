@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
-# The web page in headless Chromium, opened from the disk at device pixel ratio 1 and served at 2,
-# played with real mouse and key events: the window's size, sharpness and place, a click that
-# starts the game, the keys, the end of the game with its box, the button's texts drawn, no error
-# in the console; the touch buttons; the bar of a compressed .wasm; the page's words where it
-# cannot run.
-#   check-web.py FOLDER TOOLS
+# The web page in one of the browser engines, opened from the disk and served, played with real
+# mouse and key events: the window's size, sharpness and place, a click that starts the game, the
+# keys, the end of the game with its box, the button's texts drawn, no error in the console; the
+# bar of a compressed .wasm; the page's words where the .wasm does not arrive whole. In Chromium,
+# also at device pixel ratio 2, on a touch screen, and without JavaScript or WebAssembly.
+#   check-web.py FOLDER TOOLS Chromium|Firefox|WebKit
 import os
 import sys
 import time
@@ -68,8 +68,8 @@ def box_fits(page, box):
     check(bands == 2, f"the box's message on one line: {bands - 1} lines, in {box}")
 
 
-def play(url, ratio):
-    with browser.Browser(ratio) as page:
+def play(url, ratio=1):
+    with (browser.Chromium(ratio) if ratio != 1 else engine()) as page:
         page.open(url + "index.html")
         before = page.wait_for(
             lambda: page.qt_windows() and any(text := button_text(page, ratio)) and text,
@@ -133,13 +133,13 @@ def play(url, ratio):
         # Two texts of four different Chinese characters: empty boxes would look the same.
         check(after != before, "the button's texts are drawn in Chinese glyphs")
         check(not page.errors, f"no error in the console: {page.errors}")
-    print(f"pixel ratio {ratio}: the game played to its end")
+    print(f"{url}, pixel ratio {ratio}: the game played to its end")
 
 
 # On a touch screen: taps on the window start the game, and on the buttons under it, which
 # appear there only, move the piece.
 def touch(url):
-    with browser.Browser() as page:
+    with browser.Chromium() as page:
         page.call("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=1)
         page.call("Emulation.setEmitTouchEventsForMouse", enabled=True)
         page.open(url + "index.html")
@@ -172,7 +172,7 @@ def touch(url):
 # Where the browser cannot run the game, JavaScript off or no WebAssembly, or the .wasm does not
 # arrive whole, the page says so, and where its script runs it leaves no endless bar.
 def refusal(url, words, setup=None, script=True):
-    with browser.Browser() as page:
+    with engine() as page:
         if setup:
             setup(page)
         page.open(url + "index.html")
@@ -184,7 +184,7 @@ def refusal(url, words, setup=None, script=True):
 
 # Served compressed, as most hosts serve it, the bar shows half-way about half of the .wasm.
 def compressed(url):
-    with browser.Browser() as page:
+    with engine() as page:
         page.open(url + "index.html")
         bar = "document.getElementById('progress')?.value"
         page.wait_for(lambda: page.evaluate(bar), what="the bar to move")
@@ -195,18 +195,23 @@ def compressed(url):
 
 
 # From the disk, as a double-click opens it, and over http.
-play("file://" + os.path.abspath(sys.argv[1]) + "/", 1)
+engine = browser.ENGINES[sys.argv[3]]
+play("file://" + os.path.abspath(sys.argv[1]) + "/")
 url = browser.serve(sys.argv[1])
-play(url, 2)
-touch(url)
-print("on a touch screen, the buttons under the window steer")
+play(url)
 compressed(browser.serve(sys.argv[1], "gzip"))
 print("served compressed, the bar shows how much has come")
-refusal(url, "needs JavaScript",
-        lambda page: page.call("Emulation.setScriptExecutionDisabled", value=True), script=False)
-refusal(url, "cannot run WebAssembly",
-        lambda page: page.call("Page.addScriptToEvaluateOnNewDocument",
-                               source="delete window.WebAssembly"))
 refusal(browser.serve(sys.argv[1], "missing"), "could not start: kubrisk.wasm: 404")
 refusal(browser.serve(sys.argv[1], "cut"), "could not start")
-print("without JavaScript or WebAssembly, or the whole .wasm, the page says so")
+print("without the whole .wasm, the page says so")
+if engine == browser.Chromium:
+    play(url, 2)
+    touch(url)
+    print("on a touch screen, the buttons under the window steer")
+    refusal(url, "needs JavaScript",
+            lambda page: page.call("Emulation.setScriptExecutionDisabled", value=True),
+            script=False)
+    refusal(url, "cannot run WebAssembly",
+            lambda page: page.call("Page.addScriptToEvaluateOnNewDocument",
+                                   source="delete window.WebAssembly"))
+    print("without JavaScript or WebAssembly, the page says so")

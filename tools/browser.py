@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Headless Chromium, driven over the DevTools protocol with real input events.
+"""The browsers of Debian 13, Chromium, Firefox and WebKit, each driven over its own protocol
+with real input events.
 
     browser.py PROGRAM.js [ARGUMENT...]
 
@@ -10,16 +11,20 @@ module it serves the web page's check (tests/check-web.py) and benchmark (bench/
 
 import base64
 import functools
+import glob
 import gzip
 import http.server
 import json
 import os
+import re
+import socket
 import shutil
 import subprocess
 import sys
 import tempfile
 import threading
 import time
+import urllib.error
 import urllib.parse
 import urllib.request
 
@@ -103,35 +108,19 @@ qtLoad({
 
 
 class Browser:
-    """One headless Chromium with one page, at the device pixel ratio given."""
+    """One browser with one page. An engine's class below speaks its protocol: it starts the
+    browser, opens a page, runs a script there, clicks and presses keys, and keeps the errors that
+    the page's console showed; what is asked of the page is the same in every engine."""
 
-    def __init__(self, pixel_ratio=1):
+    def __init__(self):
         self.profile = tempfile.mkdtemp()
-        self.process = subprocess.Popen(
-            ["chromium", "--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
-             "--no-first-run", "--disable-background-networking", "--disable-component-update",
-             "--disable-sync", f"--user-data-dir={self.profile}", "--remote-debugging-port=0",
-             f"--force-device-scale-factor={pixel_ratio}", "--window-size=1024,768",
-             "about:blank"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        port_file = os.path.join(self.profile, "DevToolsActivePort")
-        for _ in range(300):
-            if os.path.exists(port_file) and open(port_file).read().count("\n") >= 1:
-                break
-            time.sleep(0.1)
-        port = open(port_file).read().split()[0]
-        targets = json.load(urllib.request.urlopen(f"http://127.0.0.1:{port}/json"))
-        page = next(target for target in targets if target["type"] == "page")
-        self.socket = websocket.create_connection(page["webSocketDebuggerUrl"],
-                                                  suppress_origin=True)
-        self.last_id = 0
-        self.errors = []
-        for domain in ("Runtime", "Log", "Page"):
-            self.call(f"{domain}.enable")
+        self.processes = []
+        self._errors = []
 
     def close(self):
-        self.socket.close()
-        self.process.kill()
-        self.process.wait()
+        for process in reversed(self.processes):
+            process.kill()
+            process.wait()
         shutil.rmtree(self.profile, ignore_errors=True)
 
     def __enter__(self):
@@ -140,38 +129,19 @@ class Browser:
     def __exit__(self, *args):
         self.close()
 
-    # A command's result; the events that arrive meanwhile are searched for errors.
-    def call(self, method, **params):
-        self.last_id += 1
-        self.socket.send(json.dumps({"id": self.last_id, "method": method, "params": params}))
-        while True:
-            message = json.loads(self.socket.recv())
-            if message.get("id") == self.last_id:
-                if "error" in message:
-                    raise RuntimeError(f"{method}: {message['error']['message']}")
-                return message["result"]
-            self._note_error(message)
+    @property
+    def errors(self):
+        """What the page's console showed as errors."""
+        return self._errors
 
-    def _note_error(self, message):
-        params = message.get("params", {})
-        if message.get("method") == "Runtime.consoleAPICalled" and params["type"] == "error":
-            self.errors.append(" ".join(str(arg.get("value", arg.get("description")))
-                                        for arg in params["args"]))
-        elif message.get("method") == "Log.entryAdded" and params["entry"]["level"] == "error":
-            self.errors.append(params["entry"]["text"])
-        elif message.get("method") == "Runtime.exceptionThrown":
-            self.errors.append(params["exceptionDetails"].get("exception", {})
-                               .get("description", params["exceptionDetails"]["text"]))
-
-    def open(self, url):
-        self.call("Page.navigate", url=url)
+    def _start(self, command, **options):
+        self.processes.append(subprocess.Popen(command, stdin=subprocess.DEVNULL, **options))
+        return self.processes[-1]
 
     def evaluate(self, expression):
-        result = self.call("Runtime.evaluate", expression=expression, returnByValue=True,
-                           awaitPromise=True)
-        if "exceptionDetails" in result:
-            raise RuntimeError(f"{expression}: {result['exceptionDetails']['text']}")
-        return result["result"].get("value")
+        """The value of a JavaScript expression on the page, once it has settled, through JSON."""
+        return json.loads(self._script(
+            f"(async () => JSON.stringify(await ({expression})) ?? 'null')()"))
 
     # What `condition()` returns once it is true, tried every 50 ms for up to `seconds`.
     def wait_for(self, condition, seconds=30, what="the page"):
@@ -183,21 +153,6 @@ class Browser:
             if time.monotonic() > deadline:
                 raise TimeoutError(f"waited {seconds} s for {what}")
             time.sleep(0.05)
-
-    def click(self, x, y):
-        for kind in ("mousePressed", "mouseReleased"):
-            self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left",
-                      clickCount=1)
-
-    # A letter key or Enter, pressed and released.
-    def press(self, key):
-        text = "\r" if key == "Enter" else key
-        code = "Enter" if key == "Enter" else f"Key{key.upper()}"
-        virtual = 13 if key == "Enter" else ord(key.upper())
-        self.call("Input.dispatchKeyEvent", type="keyDown", key=key, code=code, text=text,
-                  windowsVirtualKeyCode=virtual)
-        self.call("Input.dispatchKeyEvent", type="keyUp", key=key, code=code,
-                  windowsVirtualKeyCode=virtual)
 
     # Qt's windows on the page, topmost last: title, CSS rectangle and canvas size.
     def qt_windows(self):
@@ -240,6 +195,246 @@ class Browser:
         return exit_status.get("code", 1)
 
 
+class Chromium(Browser):
+    """Headless Chromium, at the device pixel ratio given, over the DevTools protocol, whose
+    `call` also serves for what only Chromium can do: emulate a touch screen, say."""
+
+    def __init__(self, pixel_ratio=1):
+        super().__init__()
+        self._start(
+            ["chromium", "--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
+             "--no-first-run", "--disable-background-networking", "--disable-component-update",
+             "--disable-sync", f"--user-data-dir={self.profile}", "--remote-debugging-port=0",
+             f"--force-device-scale-factor={pixel_ratio}", "--window-size=1024,768",
+             "about:blank"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        port_file = os.path.join(self.profile, "DevToolsActivePort")
+        for _ in range(300):
+            if os.path.exists(port_file) and open(port_file).read().count("\n") >= 1:
+                break
+            time.sleep(0.1)
+        port = open(port_file).read().split()[0]
+        targets = json.load(urllib.request.urlopen(f"http://127.0.0.1:{port}/json"))
+        page = next(target for target in targets if target["type"] == "page")
+        self.connection = _Connection(page["webSocketDebuggerUrl"], self._note_error)
+        for domain in ("Runtime", "Log", "Page"):
+            self.call(f"{domain}.enable")
+
+    def close(self):
+        self.connection.close()
+        super().close()
+
+    def call(self, method, **params):
+        return self.connection.call(method, params)
+
+    def _note_error(self, method, params):
+        if method == "Runtime.consoleAPICalled" and params["type"] == "error":
+            self._errors.append(" ".join(str(arg.get("value", arg.get("description")))
+                                         for arg in params["args"]))
+        elif method == "Log.entryAdded" and params["entry"]["level"] == "error":
+            self._errors.append(params["entry"]["text"])
+        elif method == "Runtime.exceptionThrown":
+            self._errors.append(params["exceptionDetails"].get("exception", {})
+                                .get("description", params["exceptionDetails"]["text"]))
+
+    def open(self, url):
+        self.call("Page.navigate", url=url)
+
+    def _script(self, expression):
+        result = self.call("Runtime.evaluate", expression=expression, returnByValue=True,
+                           awaitPromise=True)
+        if "exceptionDetails" in result:
+            raise RuntimeError(f"{expression}: {result['exceptionDetails']['text']}")
+        return result["result"]["value"]
+
+    def click(self, x, y):
+        for kind in ("mousePressed", "mouseReleased"):
+            self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left",
+                      clickCount=1)
+
+    # A letter key or Enter, pressed and released.
+    def press(self, key):
+        text = "\r" if key == "Enter" else key
+        code = "Enter" if key == "Enter" else f"Key{key.upper()}"
+        virtual = 13 if key == "Enter" else ord(key.upper())
+        self.call("Input.dispatchKeyEvent", type="keyDown", key=key, code=code, text=text,
+                  windowsVirtualKeyCode=virtual)
+        self.call("Input.dispatchKeyEvent", type="keyUp", key=key, code=code,
+                  windowsVirtualKeyCode=virtual)
+
+
+class _WebDriver(Browser):
+    """What both forms of W3C WebDriver share: input as sequences of actions."""
+
+    def click(self, x, y):
+        self._perform({"type": "pointer", "id": "mouse", "parameters": {"pointerType": "mouse"},
+                       "actions": [{"type": "pointerMove", "x": round(x), "y": round(y)},
+                                   {"type": "pointerDown", "button": 0},
+                                   {"type": "pointerUp", "button": 0}]})
+
+    def press(self, key):
+        value = "\ue007" if key == "Enter" else key
+        self._perform({"type": "key", "id": "keys",
+                       "actions": [{"type": "keyDown", "value": value},
+                                   {"type": "keyUp", "value": value}]})
+
+
+class Firefox(_WebDriver):
+    """Headless Firefox over WebDriver BiDi, which it speaks itself."""
+
+    def __init__(self):
+        super().__init__()
+        log = os.path.join(self.profile, "output")
+        with open(log, "w") as output:
+            self._start(["firefox-esr", "--headless", "--no-remote", "--profile", self.profile,
+                         "--remote-debugging-port", "0", "about:blank"],
+                        stdout=output, stderr=subprocess.STDOUT)
+        address = self.wait_for(
+            lambda: re.search(r"WebDriver BiDi listening on (ws://\S+)", open(log).read()),
+            what="Firefox's WebDriver BiDi").group(1)
+        self.connection = _Connection(address + "/session", self._note_error)
+        self.call("session.new", capabilities={})
+        self.call("session.subscribe", events=["log.entryAdded"])
+        self.context = self.call("browsingContext.getTree")["contexts"][0]["context"]
+        self.call("browsingContext.setViewport", context=self.context,
+                  viewport={"width": 1024, "height": 768})
+
+    def close(self):
+        self.connection.close()
+        super().close()
+
+    def call(self, method, **params):
+        return self.connection.call(method, params)
+
+    def _note_error(self, method, params):
+        if method == "log.entryAdded" and params["level"] == "error":
+            self._errors.append(params["text"])
+
+    def open(self, url):
+        self.call("browsingContext.navigate", context=self.context, url=url)
+
+    def _script(self, expression):
+        result = self.call("script.evaluate", expression=expression, awaitPromise=True,
+                           target={"context": self.context})
+        if result["type"] == "exception":
+            raise RuntimeError(f"{expression}: {result['exceptionDetails']['text']}")
+        return result["result"]["value"]
+
+    def _perform(self, source):
+        self.call("input.performActions", context=self.context, actions=[source])
+
+
+class WebKit(_WebDriver):
+    """WebKitGTK's MiniBrowser, which has no headless mode, on a screen of Xvfb's, through
+    WebKitWebDriver: classic WebDriver, over http. That has no console: a script that the page
+    gets once it has loaded keeps the errors from then on."""
+
+    def __init__(self):
+        super().__init__()
+        display, number_out = os.pipe()
+        self._start(["Xvfb", "-displayfd", str(number_out), "-screen", "0", "1024x768x24",
+                     "-nolisten", "tcp"], pass_fds=[number_out])
+        os.close(number_out)
+        # It writes the number, then a newline, which must find the pipe still open.
+        with os.fdopen(display) as number:
+            screen = ":" + number.readline().strip()
+        port = _free_port()
+        self._start(["WebKitWebDriver", f"--port={port}"], env=dict(os.environ, DISPLAY=screen),
+                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.address = f"http://127.0.0.1:{port}"
+        self.wait_for(lambda: self._ready(), what="WebKitWebDriver")
+        minibrowser = glob.glob("/usr/lib/*/webkit2gtk-4.1/MiniBrowser")[0]
+        self.address += "/session/" + self.call("POST", "/session", {"capabilities": {
+            "alwaysMatch": {"webkitgtk:browserOptions": {"binary": minibrowser,
+                                                          "args": ["--automation"]}}}})[
+            "sessionId"]
+        self.call("POST", "/window/rect", {"x": 0, "y": 0, "width": 1024, "height": 768})
+
+    def close(self):
+        try:
+            self.call("DELETE", "")
+        finally:
+            super().close()
+
+    def _ready(self):
+        try:
+            return urllib.request.urlopen(self.address + "/status", timeout=5).status == 200
+        except OSError:
+            return False
+
+    def call(self, method, path, body=None):
+        request = urllib.request.Request(
+            self.address + path, method=method, headers={"Content-Type": "application/json"},
+            data=None if body is None else json.dumps(body).encode())
+        try:
+            with urllib.request.urlopen(request) as response:
+                return json.load(response)["value"]
+        except urllib.error.HTTPError as error:
+            value = json.load(error)["value"]
+            raise RuntimeError(f"{method} {path}: {value['error']}: {value['message']}") from None
+
+    def open(self, url):
+        self.call("POST", "/url", {"url": url})
+        self._script(ERROR_KEEPER)
+
+    def _script(self, expression):
+        return self.call("POST", "/execute/sync", {"script": f"return {expression}", "args": []})
+
+    def _perform(self, source):
+        self.call("POST", "/actions", {"actions": [source]})
+
+    @property
+    def errors(self):
+        return self.evaluate("window.kubrisk_errors ?? []")
+
+
+class _Connection:
+    """JSON messages over a WebSocket, as the DevTools protocol and WebDriver BiDi send them:
+    commands by number, and between their results events, which go to `on_event`."""
+
+    def __init__(self, address, on_event):
+        self.socket = websocket.create_connection(address, suppress_origin=True)
+        self.on_event = on_event
+        self.last_id = 0
+
+    def close(self):
+        self.socket.close()
+
+    def call(self, method, params):
+        self.last_id += 1
+        self.socket.send(json.dumps({"id": self.last_id, "method": method, "params": params}))
+        while True:
+            message = json.loads(self.socket.recv())
+            if message.get("id") == self.last_id:
+                if "error" in message:
+                    raise RuntimeError(f"{method}: {message['error']} {message.get('message', '')}")
+                return message["result"]
+            if "method" in message:
+                self.on_event(message["method"], message.get("params", {}))
+
+
+# Keeps what the page's console would show as errors in window.kubrisk_errors.
+ERROR_KEEPER = """(() => {
+    if (window.kubrisk_errors)
+        return '';
+    const errors = window.kubrisk_errors = [];
+    addEventListener('error', event => errors.push(event.message));
+    addEventListener('unhandledrejection', event => errors.push(String(event.reason)));
+    document.addEventListener('securitypolicyviolation',
+                              event => errors.push(`refused by ${event.violatedDirective}`));
+    const error = console.error;
+    console.error = (...args) => { errors.push(args.join(' ')); error.apply(console, args); };
+    return '';
+})()"""
+
+ENGINES = {"Chromium": Chromium, "Firefox": Firefox, "WebKit": WebKit}
+
+
+def _free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
 # Where Qt puts its windows in the element that it draws in.
 QT_WINDOWS = "(document.getElementById('game')?.firstElementChild?.shadowRoot" \
     "?.querySelectorAll('.qt-window') ?? [])"
@@ -261,7 +456,7 @@ def main():
     program = os.path.abspath(sys.argv[1])
     url = serve(os.path.dirname(program))
     name = os.path.basename(program)[:-len(".js")]
-    with Browser() as browser:
+    with Chromium() as browser:
         status = browser.run(f"{url}run?{name}", sys.argv[2:])
         for error in browser.errors:
             print(f"console: {error}")

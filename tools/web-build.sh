@@ -2,7 +2,8 @@
 # Inside the Debian 13 root that `make web` keeps (tools/kept-root.sh): Qt 6.8 for WebAssembly
 # from Debian 13's own qt6-base source with Debian's emscripten (built once, then reused), and
 # the game's page in dist/web: the page of web/, the loader, the .js and the .wasm. The suite
-# runs in headless Chromium, which then plays the page; the page goes into a zip in dist/.
+# runs in headless Chromium; Chromium, Firefox and WebKit then play the page; the page goes into
+# a zip in dist/.
 # With the argument "qt" it only builds that Qt; with "bench" it runs the benchmark instead.
 #   web-build.sh [qt|bench]
 set -eu
@@ -14,7 +15,8 @@ version=$(sed -n 's/^project(Kubrisk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 name=kubrisk-$version-web
 . tools/qt-source.sh
 prepare_root cmake ninja-build dpkg-dev xz-utils emscripten qt6-base-dev \
-    qt6-base-dev-tools fonts-wqy-microhei fonttools chromium python3-websocket zip jq
+    qt6-base-dev-tools fonts-wqy-microhei fonttools chromium firefox-esr webkit2gtk-driver xvfb \
+    python3-websocket zip jq
 
 # Qt's configure asks for an emsdk; Debian's emscripten is one in all but its layout.
 emsdk=$cache/emsdk
