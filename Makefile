@@ -63,9 +63,9 @@ COMMIT_TIME = SOURCE_DATE_EPOCH=$$(git log -1 --format=%ct)
 # The random play's totals from the last run of a build's suite.
 random_play = grep -h "random play:" $(1)/Testing/Temporary/LastTest.log \
 	| sed 's/^.*random play/random play/' | sort -u
-# Fails unless the suite in $(1) played as the one in $(2) did, where that ran: one seed draws the
-# same pieces everywhere.
-same_play = if [ -f $(2)/Testing/Temporary/LastTest.log ]; then \
+# Fails unless the suite in $(1) played as the one in $(2) did, where its last run played: one seed
+# draws the same pieces everywhere.
+same_play = if grep -qs "random play:" $(2)/Testing/Temporary/LastTest.log; then \
 	[ "$$($(call random_play,$(1)))" = "$$($(call random_play,$(2)))" ] \
 	&& echo "the same random play in $(1)/ as in $(2)/" \
 	|| { echo "random play in $(1)/ differs from $(2)/'s:"; $(call random_play,$(2)); exit 1; }; fi
