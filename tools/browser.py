@@ -115,9 +115,12 @@ class Browser:
     def __init__(self):
         self.profile = tempfile.mkdtemp()
         self.processes = []
+        self.connection = None
         self._errors = []
 
     def close(self):
+        if self.connection:
+            self.connection.close()
         for process in reversed(self.processes):
             process.kill()
             process.wait()
@@ -133,6 +136,10 @@ class Browser:
     def errors(self):
         """What the page's console showed as errors."""
         return self._errors
+
+    def call(self, method, **params):
+        """A command of the engine's own protocol, where that goes over a WebSocket."""
+        return self.connection.call(method, params)
 
     def _start(self, command, **options):
         self.processes.append(subprocess.Popen(command, stdin=subprocess.DEVNULL, **options))
@@ -219,13 +226,6 @@ class Chromium(Browser):
         for domain in ("Runtime", "Log", "Page"):
             self.call(f"{domain}.enable")
 
-    def close(self):
-        self.connection.close()
-        super().close()
-
-    def call(self, method, **params):
-        return self.connection.call(method, params)
-
     def _note_error(self, method, params):
         if method == "Runtime.consoleAPICalled" and params["type"] == "error":
             self._errors.append(" ".join(str(arg.get("value", arg.get("description")))
@@ -298,13 +298,6 @@ class Firefox(_WebDriver):
         self.call("browsingContext.setViewport", context=self.context,
                   viewport={"width": 1024, "height": 768})
 
-    def close(self):
-        self.connection.close()
-        super().close()
-
-    def call(self, method, **params):
-        return self.connection.call(method, params)
-
     def _note_error(self, method, params):
         if method == "log.entryAdded" and params["level"] == "error":
             self._errors.append(params["text"])
@@ -341,17 +334,17 @@ class WebKit(_WebDriver):
         self._start(["WebKitWebDriver", f"--port={port}"], env=dict(os.environ, DISPLAY=screen),
                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.address = f"http://127.0.0.1:{port}"
-        self.wait_for(lambda: self._ready(), what="WebKitWebDriver")
+        self.wait_for(self._ready, what="WebKitWebDriver")
         minibrowser = glob.glob("/usr/lib/*/webkit2gtk-4.1/MiniBrowser")[0]
-        self.address += "/session/" + self.call("POST", "/session", {"capabilities": {
-            "alwaysMatch": {"webkitgtk:browserOptions": {"binary": minibrowser,
-                                                          "args": ["--automation"]}}}})[
-            "sessionId"]
-        self.call("POST", "/window/rect", {"x": 0, "y": 0, "width": 1024, "height": 768})
+        options = {"binary": minibrowser, "args": ["--automation"]}
+        session = self._request("POST", "/session", {
+            "capabilities": {"alwaysMatch": {"webkitgtk:browserOptions": options}}})
+        self.address += "/session/" + session["sessionId"]
+        self._request("POST", "/window/rect", {"x": 0, "y": 0, "width": 1024, "height": 768})
 
     def close(self):
         try:
-            self.call("DELETE", "")
+            self._request("DELETE", "")
         finally:
             super().close()
 
@@ -361,7 +354,7 @@ class WebKit(_WebDriver):
         except OSError:
             return False
 
-    def call(self, method, path, body=None):
+    def _request(self, method, path, body=None):
         request = urllib.request.Request(
             self.address + path, method=method, headers={"Content-Type": "application/json"},
             data=None if body is None else json.dumps(body).encode())
@@ -373,14 +366,15 @@ class WebKit(_WebDriver):
             raise RuntimeError(f"{method} {path}: {value['error']}: {value['message']}") from None
 
     def open(self, url):
-        self.call("POST", "/url", {"url": url})
+        self._request("POST", "/url", {"url": url})
         self._script(ERROR_KEEPER)
 
     def _script(self, expression):
-        return self.call("POST", "/execute/sync", {"script": f"return {expression}", "args": []})
+        return self._request("POST", "/execute/sync",
+                             {"script": f"return {expression}", "args": []})
 
     def _perform(self, source):
-        self.call("POST", "/actions", {"actions": [source]})
+        self._request("POST", "/actions", {"actions": [source]})
 
     @property
     def errors(self):
