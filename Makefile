@@ -21,6 +21,8 @@ ifeq ($(QT),6)
 BUILD_DIR ?= build-qt6$(SUFFIX)
 SANITIZE_DIR ?= build-sanitize-qt6
 QT_PACKAGES := qt6-base-dev$(A) qt6-base-dev-tools qt6-wayland$(A)
+# A headless Wayland desktop with its screenshots, where Qt 6 follows fractional scales.
+WAYLAND_CHECK_PACKAGES := $(if $(ARCH),,sway grim python3)
 DEB_DIR ?= build-deb-qt6$(SUFFIX)
 DEB_DIST := dist/qt6
 DEB_PROFILES := pkg.kubrisk.qt6
@@ -44,7 +46,7 @@ SANITIZERS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-f
 # A Chinese font for the window's texts and Wayland's platform plugin; the checks' tools.
 RUN_PACKAGES := cmake make g++ $(QT_PACKAGES) $(CROSS_PACKAGES) fonts-wqy-microhei
 TEST_PACKAGES := $(RUN_PACKAGES) desktop-file-utils appstream xvfb xauth x11-utils \
-	x11-xserver-utils x11-apps
+	x11-xserver-utils x11-apps $(WAYLAND_CHECK_PACKAGES)
 # The packaging tools and the package's build dependencies, its tests' too (debian/control).
 DEB_PACKAGES := build-essential debhelper dpkg-dev lintian git cmake $(DEB_QT) $(CROSS_PACKAGES) \
 	appstream desktop-file-utils x11-apps x11-utils x11-xserver-utils xauth xvfb

@@ -6,13 +6,14 @@
 # also at device pixel ratio 2, on a touch screen, and without JavaScript or WebAssembly.
 #   check-web.py FOLDER TOOLS Chromium|Firefox|WebKit
 import os
+import re
 import sys
 import time
 
 sys.path.insert(0, sys.argv[2])
 import browser  # noqa: E402
 
-PIECE = 0x5709A8
+PIECE = re.compile(re.escape(bytes.fromhex("5709A8")))
 # In the window's CSS pixels: the start button's centre, the rectangle of its text, and the
 # lower edge of the board's last row.
 BUTTON = (218, 232)
@@ -28,12 +29,10 @@ def check(condition, what):
 # The purple pixels, which are the falling piece's until it rests: their shape moved to the
 # origin, and their left, top and bottom edges.
 def piece(page):
-    pixels, colour, cells = page.pixels(), PIECE.to_bytes(3, "big"), []
-    at = pixels.data.find(colour)
-    while at >= 0:
-        if at % 4 == 0:
-            cells.append((at // 4 % pixels.width, at // 4 // pixels.width))
-        at = pixels.data.find(colour, at + 1)
+    pixels = page.pixels()
+    # The canvas is opaque: only a pixel's first three bytes can match.
+    cells = [(at // 4 % pixels.width, at // 4 // pixels.width)
+             for at in (match.start() for match in PIECE.finditer(pixels.data))]
     if not cells:
         return None
     left, top = min(x for x, _ in cells), min(y for _, y in cells)
