@@ -31,8 +31,8 @@ def check(condition, what):
 def piece(page):
     pixels = page.pixels()
     # The canvas is opaque: only a pixel's first three bytes can match.
-    cells = [(at // 4 % pixels.width, at // 4 // pixels.width)
-             for at in (match.start() for match in PIECE.finditer(pixels.data))]
+    cells = [(match.start() // 4 % pixels.width, match.start() // 4 // pixels.width)
+             for match in PIECE.finditer(pixels.data)]
     if not cells:
         return None
     left, top = min(x for x, _ in cells), min(y for _, y in cells)

@@ -17,8 +17,8 @@ import http.server
 import json
 import os
 import re
-import socket
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
@@ -143,7 +143,6 @@ class Browser:
 
     def _start(self, command, **options):
         self.processes.append(subprocess.Popen(command, stdin=subprocess.DEVNULL, **options))
-        return self.processes[-1]
 
     def evaluate(self, expression):
         """The value of a JavaScript expression on the page, once it has settled, through JSON."""
@@ -215,10 +214,8 @@ class Chromium(Browser):
              f"--force-device-scale-factor={pixel_ratio}", "--window-size=1024,768",
              "about:blank"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         port_file = os.path.join(self.profile, "DevToolsActivePort")
-        for _ in range(300):
-            if os.path.exists(port_file) and open(port_file).read().count("\n") >= 1:
-                break
-            time.sleep(0.1)
+        self.wait_for(lambda: os.path.exists(port_file) and "\n" in open(port_file).read(),
+                      what="Chromium's DevTools")
         port = open(port_file).read().split()[0]
         targets = json.load(urllib.request.urlopen(f"http://127.0.0.1:{port}/json"))
         page = next(target for target in targets if target["type"] == "page")
