@@ -366,9 +366,16 @@ class WebKit(_WebDriver):
         self._request("POST", "/url", {"url": url})
         self._script(ERROR_KEEPER)
 
+    # Now and then, while Qt starts, WebKitWebDriver fails to read back a script's result, a
+    # string like any other: the script is run again, twice at most.
     def _script(self, expression):
-        return self._request("POST", "/execute/sync",
-                             {"script": f"return {expression}", "args": []})
+        for attempt in range(3):
+            try:
+                return self._request("POST", "/execute/sync",
+                                     {"script": f"return {expression}", "args": []})
+            except RuntimeError as error:
+                if attempt == 2 or "Could not parse script result" not in str(error):
+                    raise
 
     def _perform(self, source):
         self._request("POST", "/actions", {"actions": [source]})
