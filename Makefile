@@ -7,6 +7,16 @@ QT ?= 5
 # built programs under qemu-user. tools/kept-root.sh runs make again there, with CROSS_DIR=/.
 ARCH ?=
 CROSS_DIR ?= /var/tmp/kubrisk-cross
+# DEBIAN=trixie builds for Debian 13 instead (`make test`, `make deb`, `make autopkgtest`), in the
+# kept Debian 13 root of `make windows` and `make web` (TRIXIE_DIR), into folders of their own:
+# build-trixie..., build-deb-trixie... and dist/trixie/. `make fresh` makes a root of DEBIAN.
+DEBIAN ?=
+ifeq ($(DEBIAN),trixie)
+FOR := -trixie
+DIST := dist/trixie
+else
+DIST := dist
+endif
 ifneq ($(ARCH),)
 A := :$(ARCH)
 SUFFIX := -$(ARCH)
@@ -18,30 +28,34 @@ DEB_CHECK := KUBRISK_EMULATOR="sh tools/qemu.sh $(ARCH)"
 endif
 # The package is the same either way; the Qt 6 one is built through a build profile into dist/qt6.
 ifeq ($(QT),6)
-BUILD_DIR ?= build-qt6$(SUFFIX)
+BUILD_DIR ?= build$(FOR)-qt6$(SUFFIX)
 SANITIZE_DIR ?= build-sanitize-qt6
 QT_PACKAGES := qt6-base-dev$(A) qt6-base-dev-tools qt6-wayland$(A)
 # A headless Wayland desktop with its screenshots, where Qt 6 follows fractional scales.
 WAYLAND_CHECK_PACKAGES := $(if $(ARCH),,sway grim python3)
-DEB_DIR ?= build-deb-qt6$(SUFFIX)
-DEB_DIST := dist/qt6
+DEB_DIR ?= build-deb$(FOR)-qt6$(SUFFIX)
+DEB_DIST := $(DIST)/qt6
 DEB_PROFILES := pkg.kubrisk.qt6
 DEB_QT := qt6-base-dev$(A) qt6-base-dev-tools
 DEB_QT_LIBRARY := libqt6widgets6
 NATIVE_BUILD_DIR := build-qt6
 else
 DEB_PROFILES :=
-BUILD_DIR ?= build$(SUFFIX)
+BUILD_DIR ?= build$(FOR)$(SUFFIX)
 SANITIZE_DIR ?= build-sanitize
 QT_PACKAGES := qtbase5-dev$(A) libx11-dev$(A) qtwayland5$(A)
-DEB_DIR ?= build-deb$(SUFFIX)
-DEB_DIST := dist
+DEB_DIR ?= build-deb$(FOR)$(SUFFIX)
+DEB_DIST := $(DIST)
 DEB_QT := qtbase5-dev$(A) libx11-dev$(A)
 DEB_QT_LIBRARY := libqt5widgets5
 NATIVE_BUILD_DIR := build
 endif
 DEB_PROFILES += $(if $(ARCH),nocheck)
 DEB_ARCH = $(or $(ARCH),$(shell dpkg --print-architecture))
+# Debian 12's 32-bit ARM packages, which apt must refuse on Debian 13: its libraries there took
+# new names for 64-bit time and do not provide the old ones.
+REFUSED = $(if $(and $(FOR),$(filter armhf,$(ARCH))),$(wildcard dist/kubrisk_*_armhf.deb \
+	dist/qt6/kubrisk_*_armhf.deb))
 SANITIZERS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 # A Chinese font for the window's texts and Wayland's platform plugin; the checks' tools.
 RUN_PACKAGES := cmake make g++ $(QT_PACKAGES) $(CROSS_PACKAGES) fonts-wqy-microhei
@@ -50,9 +64,9 @@ TEST_PACKAGES := $(RUN_PACKAGES) desktop-file-utils appstream xvfb xauth x11-uti
 # The packaging tools and the package's build dependencies, its tests' too (debian/control).
 DEB_PACKAGES := build-essential debhelper dpkg-dev lintian git cmake $(DEB_QT) $(CROSS_PACKAGES) \
 	appstream desktop-file-utils x11-apps x11-utils x11-xserver-utils xauth xvfb
-# `make fresh` runs COMMANDS in a fresh minimal root of Debian 13 (trixie), 12 (bookworm) or
-# testing (forky), made in FRESH_DIR, which keeps the downloads for the next run.
-DEBIAN ?= trixie
+# `make fresh` runs COMMANDS in a fresh minimal root of Debian 13 (trixie, unless DEBIAN names
+# another), 12 (bookworm) or testing (forky), made in FRESH_DIR, which keeps the downloads for the
+# next run; another architecture's package and Debian 13's are installed in fresh roots there.
 FRESH_DIR ?= /var/tmp/kubrisk-fresh
 COMMANDS ?= make test && make deb && make autopkgtest
 # `make windows` and `make web` keep their Debian 13 root, with Qt for Windows and for
@@ -78,9 +92,16 @@ same_play = if grep -qs "random play:" $(2)/Testing/Temporary/LastTest.log; then
 run: deps-run build
 	$(BUILD_DIR)/kubrisk
 
-ifneq ($(and $(ARCH),$(filter-out /,$(CROSS_DIR))),)
+ifneq ($(filter-out /,$(CROSS_DIR)),)
+ifneq ($(FOR),)
+KEPT_ROOT := trixie $(TRIXIE_DIR)
+else ifneq ($(ARCH),)
+KEPT_ROOT := bookworm $(CROSS_DIR)
+endif
+endif
+ifneq ($(KEPT_ROOT),)
 test deb:
-	sh tools/kept-root.sh bookworm $(CROSS_DIR) make $@ ARCH=$(ARCH) QT=$(QT) CROSS_DIR=/
+	sh tools/kept-root.sh $(KEPT_ROOT) make $@ ARCH=$(ARCH) QT=$(QT) DEBIAN=$(DEBIAN) CROSS_DIR=/
 else
 # Another architecture's suite plays as this machine's did.
 test: deps-test build
@@ -121,20 +142,22 @@ bench: deps-run build
 	$(BUILD_DIR)/bench/bench_kubrisk
 
 # The package's autopkgtest against the package in dist/. The null runner installs the package on
-# this very system: `make fresh` runs it in a throw-away root. Another architecture's package is
-# installed in a fresh root of its own (needs root; see tools/foreign-install.sh).
+# this very system: `make fresh` runs it in a throw-away root. Another architecture's package and
+# Debian 13's are installed in a fresh root of their own, where apt must refuse Debian 12's 32-bit
+# ARM packages on Debian 13 (needs root; see tools/fresh-install.sh).
 autopkgtest:
 	$(if $(wildcard $(DEB_DIST)/kubrisk_*_$(DEB_ARCH).deb),,$(MAKE) deb)
-ifeq ($(ARCH),)
+ifeq ($(ARCH)$(FOR),)
 	@sh tools/install-packages.sh autopkgtest
 	autopkgtest $(DEB_DIST)/kubrisk_*_$(DEB_ARCH).deb . -- null
 else
-	sh tools/foreign-install.sh $(FRESH_DIR) $(DEB_DIST)/kubrisk_*_$(DEB_ARCH).deb
+	sh tools/fresh-install.sh $(if $(FOR),trixie,bookworm) $(FRESH_DIR) \
+		$(DEB_DIST)/kubrisk_*_$(DEB_ARCH).deb $(REFUSED)
 endif
 
 # Needs root; see tools/fresh-debian.sh.
 fresh:
-	sh tools/fresh-debian.sh $(DEBIAN) $(FRESH_DIR) '$(COMMANDS)'
+	sh tools/fresh-debian.sh $(or $(DEBIAN),trixie) $(FRESH_DIR) '$(COMMANDS)'
 
 # The Windows program, its zip and its installer in dist/, tried under Wine, built in a Debian 13
 # root; see tools/windows-build.sh. rcc and the zip give each file the last commit's time.

@@ -1,0 +1,102 @@
+#!/bin/sh
+# Installs a package as a player would: with apt, in a fresh minimal root of the Debian release
+# that it is for, with the package's architecture beside this machine's own (multiarch) where they
+# differ. Then the game must show its window at its own size on a virtual X server, through
+# qemu-user for another architecture. On this machine's architecture the package's autopkgtest
+# runs as well, and a Qt 6 package beyond Debian 12 must draw crisply at Wayland's fractional
+# scales. Removing the package with apt must leave nothing behind that installing it had brought.
+# Packages named after it must be refused there by apt, as Debian 12's 32-bit ARM packages are on
+# Debian 13. Needs root on a Debian system.
+#   fresh-install.sh RELEASE FOLDER PACKAGE.deb [REFUSED.deb...]
+# The root is FOLDER/RELEASE-ARCH; downloads stay in FOLDER for the next run, as for make fresh.
+set -eu
+release=$1
+downloads=$(realpath -m "$2")
+package=$(realpath "$3")
+shift 3
+arch=$(dpkg-deb --field "$package" Architecture)
+checkout=$(git rev-parse --show-toplevel)
+root=$downloads/$release-$arch
+native= emulated=yes
+[ "$arch" != "$(dpkg --print-architecture)" ] || native=yes emulated=
+wayland=
+[ -z "$native" ] || [ "$release" = bookworm ] \
+    || ! dpkg-deb --field "$package" Depends | grep -q libqt6 || wayland=yes
+
+. "$checkout/tools/debian-root.sh"
+fresh_root "installing a package in a fresh root"
+cp "$package" "$checkout/tools/qemu.sh" "$checkout/tests/check-wayland-scale.py" "$root/tmp"
+mkdir "$root/tmp/source" && cp -r "$checkout/debian" "$root/tmp/source"
+[ -n "$native" ] || inside dpkg --add-architecture "$arch"
+inside_apt update -q
+inside_apt install -y -q --no-install-recommends xvfb xauth x11-utils \
+    ${native:+autopkgtest} ${emulated:+qemu-user} ${wayland:+sway grim python3}
+
+for refused in "$@"; do
+    mkdir -p "$root/tmp/refused"
+    cp "$refused" "$root/tmp/refused/package.deb"
+    if inside apt-get install -s -q "/tmp/refused/package.deb" > "$root/tmp/refused/log" 2>&1
+    then
+        echo "apt would install $refused on Debian $release:" >&2
+        cat "$root/tmp/refused/log" >&2
+        exit 1
+    fi
+    echo "apt refuses $refused on Debian $release: $(grep -m1 Depends "$root/tmp/refused/log")"
+done
+
+# Everything on the root's file system but what apt and dpkg keep of their own and the MIME
+# database that shared-mime-info makes; and what the packages installed there own, with /bin,
+# /sbin and /lib* found under /usr.
+files() {
+    inside find / -xdev \( -path /proc -o -path /sys -o -path /dev -o -path /tmp -o -path /run \
+        -o -path /var/cache -o -path /var/lib/apt -o -path /var/lib/dpkg -o -path /var/log \
+        -o -path /usr/share/mime \) \
+        -prune -o -print | LC_ALL=C sort
+}
+owned() {
+    cat "$root"/var/lib/dpkg/info/*.list | sed -E 's#^/(bin|sbin|lib[^/]*)(/|$)#/usr/\1\2#' \
+        | LC_ALL=C sort -u
+}
+files > "$root/tmp/before"
+# With what it recommends, Qt's Wayland plugin, as apt installs by default; but not what that
+# recommends in turn, which a desktop has.
+recommended=$(dpkg-deb --field "$package" Recommends | tr -d ' ' | tr , '\n' | sed "s/(.*//; s/$/:$arch/")
+inside_apt install -y -q --no-install-recommends "/tmp/${package##*/}" $recommended
+inside xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" sh -c '
+    start=$(date +%s)
+    ${2:+sh /tmp/qemu.sh "$1"} /usr/games/kubrisk > /tmp/game.log 2>&1 &
+    for i in $(seq 600); do
+        info=$(xwininfo -name Kubrisk 2>/dev/null) && echo "$info" | grep -q IsViewable && break
+        kill -0 $! 2> /dev/null || break
+        sleep 0.1
+    done
+    size=$(echo "$info" | sed -n "s/^ *\(Width\|Height\): //p" | paste -sd x)
+    kill $! 2> /dev/null || size="${size:-none}, then the game ended"
+    [ "$size" = 275x350 ] || {
+        echo "installing kubrisk:$1: the game showed no 275x350 window but ${size:-none}" \
+            "after $(($(date +%s) - start)) s; its output:"
+        cat /tmp/game.log
+        exit 1
+    }
+    echo "the installed game shows its 275x350 window"' sh "$arch" "$emulated"
+if [ -n "$wayland" ]; then
+    inside python3 /tmp/check-wayland-scale.py /usr/games/kubrisk
+    echo "the installed game draws its board crisply under sway at 100, 125, 150 and 200 %"
+fi
+# apt keeps some of what the package brought, such as the architecture's C library: that is
+# still another package's.
+inside_apt purge -y -q --autoremove "kubrisk:$arch"
+owned > "$root/tmp/owned"
+files | LC_ALL=C comm -13 "$root/tmp/before" - | LC_ALL=C comm -23 - "$root/tmp/owned" \
+    > "$root/tmp/left"
+if [ -s "$root/tmp/left" ]; then
+    echo "removing kubrisk:$arch left files that no package owns:" >&2
+    cat "$root/tmp/left" >&2
+    exit 1
+fi
+# The autopkgtest installs the package again, with what its tests need.
+[ -z "$native" ] || inside autopkgtest -q "/tmp/${package##*/}" /tmp/source -- null
+
+release_root
+rm -rf "$root"
+echo "installed, shown and removed without leftovers in a fresh Debian $release root: kubrisk:$arch"
