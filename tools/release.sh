@@ -1,52 +1,84 @@
 #!/bin/sh
 # Cuts the release of the checked-out commit into dist/kubrisk-VERSION/: the source tarball, tried
-# with plain CMake far from the checkout; the Debian source package and the binary packages built
-# on Qt 5 and on Qt 6, for this machine and cross-built on Debian 12 for arm64 and armhf; the
-# Windows zip and installer with the Qt source that they were built from; the web page's zip; and
-# SHA256SUMS over every other file. The targets that make them run their own checks.
+# with plain CMake far from the checkout; the Debian source package and the binary packages for
+# Debian 12, built on Qt 5 and on Qt 6 on this Debian 12 machine and cross-built in a Debian 12
+# root for arm64 and armhf; those for Debian 13, built on its Qt 6 in the kept Debian 13 root and
+# each installed in a fresh Debian 13 root; the Windows zip and installer with the Qt source that
+# they were built from; the web page's zip; and SHA256SUMS over every other file. The targets that
+# make them run their own checks.
 #   release.sh TRIXIE_DIR
 set -eu
 cd "$(git rev-parse --show-toplevel)"
 [ -z "$(git status --porcelain)" ] \
     || { echo "make release takes a commit: commit or stash the changes first" >&2; exit 1; }
+[ "$(. /etc/os-release && echo "$VERSION_CODENAME")" = bookworm ] \
+    || { echo "make release runs on Debian 12, which builds the Debian 12 packages" >&2; exit 1; }
 version=$(sed -n 's/^project(Kubrisk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 release=dist/kubrisk-$version
 native=$(dpkg --print-architecture)
-debian=$release/debian-$(. /etc/os-release && echo "$VERSION_CODENAME")
-# The other architectures' packages are built in a Debian 12 root.
-cross_archs="arm64 armhf"
-cross=$release/debian-bookworm
+archs="$native arm64 armhf"
+bookworm=$release/debian-bookworm
+trixie=$release/debian-trixie
+log=$(mktemp)
+try=$(mktemp -d)
+trap 'rm -rf "$log" "$try"' EXIT
+# make's switch for a package of ARCH: none for this machine's own.
+cross() {
+    [ "$1" = "$native" ] || echo "ARCH=$1"
+}
 
-# Only this run's Qt source goes with the Windows program.
-rm -f dist/qt6-base_*
-for qt in 5 6; do
-    make deb QT=$qt
-    for arch in $cross_archs; do
-        make deb QT=$qt ARCH="$arch"
-    done
+# Debian 13's packages come first, as their installs need them. Then Debian 12's packages and
+# those installs, which use other roots, run beside the Windows program and the web page, which
+# take the Debian 13 root after them.
+rm -f dist/qt6-base_* # only this run's Qt source goes with the Windows program
+for arch in $archs; do
+    make deb DEBIAN=trixie QT=6 $(cross "$arch") TRIXIE_DIR="$1"
 done
-make windows TRIXIE_DIR="$1"
-make web TRIXIE_DIR="$1"
+{
+    for qt in 5 6; do
+        for arch in $archs; do
+            make deb QT=$qt $(cross "$arch") || exit
+        done
+    done
+    for arch in $archs; do
+        make autopkgtest DEBIAN=trixie QT=6 $(cross "$arch") || exit
+    done
+} > "$log" 2>&1 &
+packages=$!
+built=0
+{ make windows TRIXIE_DIR="$1" && make web TRIXIE_DIR="$1"; } || built=$?
+wait "$packages" || built=$?
+echo "=== Debian 12's packages and the installs of Debian 13's:" && cat "$log"
+[ "$built" = 0 ]
 make deps-test QT=5
 
-rm -rf "$release" && mkdir -p "$debian/qt5" "$debian/qt6" "$cross/qt5" "$cross/qt6" \
+rm -rf "$release" && mkdir -p "$bookworm/qt5" "$bookworm/qt6" "$trixie/qt6" \
     "$release/windows" "$release/web"
 git archive --format=tar --prefix="kubrisk-$version/" HEAD \
     | xz -T1 > "$release/kubrisk-$version.tar.xz"
-cp "build-deb/kubrisk_$version.dsc" "build-deb/kubrisk_$version.tar.xz" "$debian"
-cp "dist/kubrisk_${version}_$native.deb" "$debian/qt5"
-cp "dist/qt6/kubrisk_${version}_$native.deb" "$debian/qt6"
-for arch in $cross_archs; do
-    cp "dist/kubrisk_${version}_$arch.deb" "$cross/qt5"
-    cp "dist/qt6/kubrisk_${version}_$arch.deb" "$cross/qt6"
+cp "build-deb/kubrisk_$version.dsc" "build-deb/kubrisk_$version.tar.xz" "$bookworm"
+for arch in $archs; do
+    cp "dist/kubrisk_${version}_$arch.deb" "$bookworm/qt5"
+    cp "dist/qt6/kubrisk_${version}_$arch.deb" "$bookworm/qt6"
+    cp "dist/trixie/qt6/kubrisk_${version}_$arch.deb" "$trixie/qt6"
 done
 cp "dist/kubrisk-$version-windows-x64.zip" "dist/kubrisk-$version-windows-x64-installer.exe" \
     dist/qt6-base_* "$release/windows"
 cp "dist/kubrisk-$version-web.zip" "$release/web"
 
+# The README's table names files of this release, and for Debian 13 only Debian 13's packages.
+offered=$(awk -F'|' '/^\| .*`debian-/ { print $4, $5 }' README.md | tr -d '`' \
+    | sed "s/_[0-9.]*_/_${version}_/g")
+[ -n "$offered" ]
+echo "$offered" | while read -r twelve thirteen; do
+    ls "$release/$twelve" "$release/$thirteen" > /dev/null
+    case $thirteen in
+    debian-trixie/*) ;;
+    *) echo "the README offers $thirteen for Debian 13" >&2; exit 1 ;;
+    esac
+done
+
 # The source tarball builds and passes its suite with plain CMake, far from any checkout.
-try=$(mktemp -d)
-trap 'rm -rf "$try"' EXIT
 tar -xJf "$release/kubrisk-$version.tar.xz" -C "$try"
 (cd "$try/kubrisk-$version" && cmake -S . -B build && cmake --build build --parallel \
     && ctest --test-dir build --output-on-failure)
