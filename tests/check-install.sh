@@ -30,21 +30,21 @@ appstreamcli validate --pedantic --no-net "$root$prefix/share/metainfo/$id.metai
 game=$(sed -n 's/^Exec=//p' "$entry")
 test -x "$root$game" || { echo "the entry starts $game, which was not installed"; exit 1; }
 expected=$(sed -n 's/^StartupWMClass=//p' "$entry")
-# Without -noreset the server resets when a polling xprop disconnects, and a game that connects
-# just then fails. The game must still run once its window is named.
+# Without -noreset the server resets when a polling client disconnects, and a game that connects
+# just then fails. The game must still run once its window is shown.
 start=$(date +%s)
 class=$(QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" sh -c '
-    ${KUBRISK_EMULATOR:-} "$1" &
-    for i in $(seq 300); do
-        xprop -name Kubrisk WM_CLASS 2> /dev/null && break
-        kill -0 $! 2> /dev/null || break
-        sleep 0.1
-    done
-    kill $! 2> /dev/null || echo "then the game ended"' sh "$root$game" 2>"$root/log") || true
+    . "$1"
+    window_log=$2
+    window_show 30 ${KUBRISK_EMULATOR:-} "$3"
+    xprop -name Kubrisk WM_CLASS 2> /dev/null
+    window_close
+    case $size in *ended) echo "then the game ended" ;; esac' sh \
+    "$(dirname "$0")/../tools/lib/window.sh" "$root/log" "$root$game" 2>"$root/server.log") || true
 test "$class" = "WM_CLASS(STRING) = \"kubrisk\", \"$expected\"" || {
     echo "FAIL: desktop_install, the entry's $game from $1: after $(($(date +%s) - start)) s," \
         "\"$class\" instead of the class $expected; the game's and the server's output:"
-    cat "$root/log"
+    cat "$root/log" "$root/server.log"
     exit 1
 }
 echo "installed in $prefix and validated: $id, its icons, window class $expected"

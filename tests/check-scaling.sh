@@ -13,31 +13,18 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 game=$1 failed=0
 
-# show XFT_DPI|- EXPECTED [VARIABLE=VALUE...] starts the game and waits until its window, once
-# mapped, keeps its size: that size goes to $size, the seconds waited to $waited. A game that has
-# ended by then showed its window only for a moment.
+. "$(dirname "$0")/../tools/lib/window.sh"
+window_log=$work/log
+
+# show XFT_DPI|- EXPECTED [VARIABLE=VALUE...]: the game's window size at that Xft.dpi in $size. A
+# game that has ended by then showed its window only for a moment.
 show() {
     [ "$1" = - ] || echo "Xft.dpi: $1" | xrdb -nocpp -merge
     expected=$2
     shift 2
     # shellcheck disable=SC2086
-    env "$@" ${KUBRISK_EMULATOR:-} "$game" > "$work/log" 2>&1 &
-    size=none last='' start=$(date +%s)
-    for i in $(seq 300); do
-        sleep 0.1
-        kill -0 $! 2> /dev/null || break
-        info=$(xwininfo -name Kubrisk 2>/dev/null) || continue
-        echo "$info" | grep -q 'Map State: IsViewable' || continue
-        size=$(echo "$info" | sed -n 's/^ *\(Width\|Height\): //p' | paste -sd x)
-        [ "$size" = "$last" ] && break
-        last=$size
-    done
-    waited=$(($(date +%s) - start))
-    if kill $! 2> /dev/null; then
-        wait $! 2> /dev/null || true
-    else
-        size="$size, then the game ended"
-    fi
+    window_show 30 env "$@" ${KUBRISK_EMULATOR:-} "$game"
+    window_close
 }
 
 # A bare window manager sets no Xft.dpi: the monitor's 157 dpi is no scale that a user chose.

@@ -22,17 +22,13 @@ fresh_prefix() {
     [ -z "${2:-}" ] || unzip -q "$packages.zip" -d "$WINEPREFIX/drive_c"
 }
 
+. "$(dirname "$0")/../tools/lib/window.sh"
+window_log=$work/game.log
 # Starts the game, waits until its window titled Kubrisk is shown (at SIZE, if given), ends it.
 shows_window() {
-    wine "$1" > "$work/game.log" 2>&1 &
-    for i in $(seq 200); do
-        size=$(xwininfo -name Kubrisk 2>/dev/null | sed -n 's/^ *\(Width\|Height\): //p' \
-            | paste -sd x)
-        [ -n "$size" ] && break
-        sleep 0.1
-    done
+    window_show 20 wine "$1"
     wineserver -k && wineserver -w
-    [ -n "$size" ] || fail "$1 showed no window titled Kubrisk within 20 s; its output:" \
+    [ "$size" != none ] || fail "$1 showed no window titled Kubrisk within 20 s; its output:" \
         "$(cat "$work/game.log")"
     [ "${2:-$size}" = "$size" ] || fail "$1 showed its window at $size, not $2"
 }

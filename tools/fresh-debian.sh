@@ -12,7 +12,7 @@ commands=$3
 checkout=$(git rev-parse --show-toplevel)
 root=$downloads/$release
 
-. "$checkout/tools/debian-root.sh"
+. "$checkout/tools/lib/debian-root.sh"
 fresh_root "make fresh"
 inside_apt update -q
 inside_apt install -y -q --no-install-recommends git make

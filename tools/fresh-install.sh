@@ -23,10 +23,12 @@ wayland=
 [ -z "$native" ] || [ "$release" = bookworm ] \
     || ! dpkg-deb --field "$package" Depends | grep -q libqt6 || wayland=yes
 
-. "$checkout/tools/debian-root.sh"
+. "$checkout/tools/lib/debian-root.sh"
 fresh_root "installing a package in a fresh root"
 cp "$package" "$checkout/tools/qemu.sh" "$checkout/tests/check-wayland-scale.py" "$root/tmp"
-mkdir "$root/tmp/source" && cp -r "$checkout/debian" "$root/tmp/source"
+# What the autopkgtest reads of the source.
+mkdir -p "$root/tmp/source/tools" && cp -r "$checkout/debian" "$root/tmp/source"
+cp -r "$checkout/tools/lib" "$root/tmp/source/tools"
 [ -n "$native" ] || inside dpkg --add-architecture "$arch"
 inside_apt update -q
 inside_apt install -y -q --no-install-recommends xvfb xauth x11-utils \
@@ -63,18 +65,13 @@ files > "$root/tmp/before"
 recommended=$(dpkg-deb --field "$package" Recommends | tr -d ' ' | tr , '\n' | sed "s/(.*//; s/$/:$arch/")
 inside_apt install -y -q --no-install-recommends "/tmp/${package##*/}" $recommended
 inside xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" sh -c '
-    start=$(date +%s)
-    ${2:+sh /tmp/qemu.sh "$1"} /usr/games/kubrisk > /tmp/game.log 2>&1 &
-    for i in $(seq 600); do
-        info=$(xwininfo -name Kubrisk 2>/dev/null) && echo "$info" | grep -q IsViewable && break
-        kill -0 $! 2> /dev/null || break
-        sleep 0.1
-    done
-    size=$(echo "$info" | sed -n "s/^ *\(Width\|Height\): //p" | paste -sd x)
-    kill $! 2> /dev/null || size="${size:-none}, then the game ended"
+    . /tmp/source/tools/lib/window.sh
+    window_log=/tmp/game.log
+    window_show 60 ${2:+sh /tmp/qemu.sh "$1"} /usr/games/kubrisk
+    window_close
     [ "$size" = 275x350 ] || {
-        echo "installing kubrisk:$1: the game showed no 275x350 window but ${size:-none}" \
-            "after $(($(date +%s) - start)) s; its output:"
+        echo "installing kubrisk:$1: the game showed no 275x350 window but $size after" \
+            "$waited s; its output:"
         cat /tmp/game.log
         exit 1
     }

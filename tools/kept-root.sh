@@ -12,11 +12,9 @@ checkout=$(git rev-parse --show-toplevel)
 release=$1
 downloads=$(realpath -m "$2")
 shift 2
-case $downloads/ in
-"$checkout"/*) echo "the kept $release root stays out of the checkout: $downloads" >&2; exit 1 ;;
-esac
 root=$downloads/$release
-. "$checkout/tools/debian-root.sh"
+. "$checkout/tools/lib/debian-root.sh"
+outside_checkout "tools/kept-root.sh"
 
 # One run at a time uses the root.
 mkdir -p "$downloads"

@@ -13,7 +13,7 @@ cd "$(git rev-parse --show-toplevel)"
     || { echo "make release takes a commit: commit or stash the changes first" >&2; exit 1; }
 [ "$(. /etc/os-release && echo "$VERSION_CODENAME")" = bookworm ] \
     || { echo "make release runs on Debian 12, which builds the Debian 12 packages" >&2; exit 1; }
-version=$(sed -n 's/^project(Kubrisk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+. tools/lib/dist.sh
 release=dist/kubrisk-$version
 native=$(dpkg --print-architecture)
 archs="$native arm64 armhf"

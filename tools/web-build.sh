@@ -11,9 +11,9 @@ cd "$(dirname "$0")/.."
 checkout=$(pwd)
 build=$checkout/build-web
 dist=$checkout/dist/web
-version=$(sed -n 's/^project(Kubrisk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+. tools/lib/dist.sh
 name=kubrisk-$version-web
-. tools/qt-source.sh
+. tools/lib/qt-source.sh
 prepare_root cmake ninja-build dpkg-dev xz-utils emscripten qt6-base-dev \
     qt6-base-dev-tools fonts-wqy-microhei fonttools chromium firefox-esr webkit2gtk-driver xvfb \
     python3-websocket zip jq
@@ -75,9 +75,7 @@ sed -i "s/data-wasm-bytes=\"\"/data-wasm-bytes=\"$(stat -c %s "$dist/kubrisk.was
     > "$dist/kubrisk-wasm.js"
 # The licences of what the page holds: the game's, Qt's with its third-party parts, Emscripten's
 # runtime's and the font's.
-cp LICENSE "$dist/licenses/Kubrisk-MIT.txt"
-cp "$qt_dir/src/LICENSES/LGPL-3.0-only.txt" "$dist/licenses/Qt-LGPL-3.0.txt"
-cp "$qt_dir/src/LICENSES/GPL-3.0-only.txt" "$dist/licenses/Qt-GPL-3.0.txt"
+qt_licences "$dist/licenses"
 cp /usr/share/doc/emscripten/copyright "$dist/licenses/Emscripten.txt"
 cp /usr/share/doc/fonts-wqy-microhei/copyright "$dist/licenses/WenQuanYi-Micro-Hei.txt"
 third_party_licences lib/libQt6Core.a lib/libQt6Gui.a lib/libQt6Widgets.a \
@@ -99,13 +97,7 @@ if [ "${1:-}" = bench ]; then
 fi
 (cd "$build" && ctest --output-on-failure)
 
-# A zip with fixed times and order.
 rm -rf "$build/package" && mkdir -p "$build/package"
 cp -r "$dist" "$build/package/$name"
-find "$build/package" -type f -exec chmod 644 {} +
-find "$build/package" -type d -exec chmod 755 {} +
-find "$build/package" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
-rm -f "$checkout/dist/$name.zip"
-(cd "$build/package" && find "$name" -type f | LC_ALL=C sort \
-    | TZ=UTC zip -X -D -q "$checkout/dist/$name.zip" -@)
+reproducible_zip "$build/package" "$name" "$checkout/dist/$name.zip"
 ls -l "$dist" "$checkout/dist/$name.zip"

@@ -8,12 +8,12 @@ set -eu
 cd "$(dirname "$0")/.."
 checkout=$(pwd)
 host=x86_64-w64-mingw32
-version=$(sed -n 's/^project(Kubrisk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+. tools/lib/dist.sh
 name=kubrisk-$version-windows-x64
 build=$checkout/build-windows
 folder=$build/package/$name
 dist=$checkout/dist
-. tools/qt-source.sh
+. tools/lib/qt-source.sh
 prepare_root cmake ninja-build dpkg-dev xz-utils g++-mingw-w64-x86-64-posix \
     gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 qt6-base-dev qt6-base-dev-tools wine \
     wine64 nsis xvfb xauth x11-utils zip unzip jq fonts-wqy-microhei
@@ -55,9 +55,7 @@ stage() {
     # Without symbols, and without a time stamp, which strip would otherwise set to now.
     SOURCE_DATE_EPOCH=0 $host-strip --strip-unneeded "$folder"/*.exe "$folder"/*.dll \
         "$folder"/*/*.dll
-    cp LICENSE "$folder/licenses/Kubrisk-MIT.txt"
-    cp "$qt_dir/src/LICENSES/LGPL-3.0-only.txt" "$folder/licenses/Qt-LGPL-3.0.txt"
-    cp "$qt_dir/src/LICENSES/GPL-3.0-only.txt" "$folder/licenses/Qt-GPL-3.0.txt"
+    qt_licences "$folder/licenses"
     cp windows/licenses/GCC-RUNTIME-LIBRARY-EXCEPTION.txt windows/licenses/winpthreads.txt \
         "$folder/licenses"
     third_party_licences bin/Qt6Core.dll bin/Qt6Gui.dll bin/Qt6Widgets.dll \
@@ -78,14 +76,10 @@ $(echo "$qt_options" | sed 's/^ */    /')
 NOTICE
 }
 
-# A zip with fixed times and order, and an installer with no build date, from the same folder.
+# The zip, and an installer with no build date, from the same folder.
 package() {
-    find "$build/package" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
-    find "$folder" -type f -exec chmod 644 {} +
-    find "$folder" -type d -exec chmod 755 {} +
-    rm -f "$dist/$name.zip" "$dist/$name-installer.exe" "$dist"/qt6-base_*
-    (cd "$build/package" && find "$name" -type f | LC_ALL=C sort \
-        | TZ=UTC zip -X -D -q "$dist/$name.zip" -@)
+    rm -f "$dist/$name-installer.exe" "$dist"/qt6-base_*
+    reproducible_zip "$build/package" "$name" "$dist/$name.zip"
     # The uninstaller removes exactly these files, then their folders, deepest first.
     (cd "$folder" && find . -type f | LC_ALL=C sort | sed 's|^|Delete |'
         find . -mindepth 1 -type d | LC_ALL=C sort -r | sed 's|^|RMDir |') \

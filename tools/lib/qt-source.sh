@@ -84,3 +84,10 @@ third_party_licences() {
     done
     cd "$checkout"
 }
+
+# qt_licences DIR: the game's licence and Qt's, which Qt's third-party parts join.
+qt_licences() {
+    cp LICENSE "$1/Kubrisk-MIT.txt"
+    cp "$qt_dir/src/LICENSES/LGPL-3.0-only.txt" "$1/Qt-LGPL-3.0.txt"
+    cp "$qt_dir/src/LICENSES/GPL-3.0-only.txt" "$1/Qt-GPL-3.0.txt"
+}

@@ -42,6 +42,13 @@ make_root() {
     echo 'Acquire::Check-Valid-Until "false";' > "$root/etc/apt/apt.conf.d/99snapshot"
 }
 
+# outside_checkout WHAT: refuses a root in the checkout, which the root would then hold itself.
+outside_checkout() {
+    case $downloads/ in
+    "$checkout"/*) echo "$1 keeps its root out of the checkout: $downloads" >&2; exit 1 ;;
+    esac
+}
+
 # Makes a throw-away root for WHAT and mounts it, after checking that it runs as root and that the
 # root lies outside the checkout; whatever is mounted is released when the script ends, also
 # after a failure.
@@ -50,9 +57,7 @@ fresh_root() {
         echo "$1 needs root: it runs debootstrap and chroot" >&2
         exit 1
     fi
-    case $downloads/ in
-    "$checkout"/*) echo "$1 keeps its root out of the checkout: $downloads" >&2; exit 1 ;;
-    esac
+    outside_checkout "$1"
     trap 'release_root' EXIT
     trap 'exit 130' INT TERM
     make_root
