@@ -6,7 +6,7 @@
 # each installed in a fresh Debian 13 root; the Windows zip and installer with the Qt source that
 # they were built from; the web page's zip; and SHA256SUMS over every other file. The targets that
 # make them run their own checks.
-#   release.sh TRIXIE_DIR
+#   release.sh
 set -eu
 cd "$(git rev-parse --show-toplevel)"
 [ -z "$(git status --porcelain)" ] \
@@ -32,7 +32,7 @@ cross() {
 # take the Debian 13 root after them.
 rm -f dist/qt6-base_* # only this run's Qt source goes with the Windows program
 for arch in $archs; do
-    make deb DEBIAN=trixie QT=6 $(cross "$arch") TRIXIE_DIR="$1"
+    make deb DEBIAN=trixie QT=6 $(cross "$arch")
 done
 {
     for qt in 5 6; do
@@ -46,7 +46,7 @@ done
 } > "$log" 2>&1 &
 packages=$!
 built=0
-{ make windows TRIXIE_DIR="$1" && make web TRIXIE_DIR="$1"; } || built=$?
+{ make windows && make web; } || built=$?
 wait "$packages" || built=$?
 echo "=== Debian 12's packages and the installs of Debian 13's:" && cat "$log"
 [ "$built" = 0 ]
