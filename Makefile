@@ -46,15 +46,11 @@ endif
 bench: deps-run build ## runs the benchmark
 	$(BUILD_DIR)/bench/bench_kubrisk
 
-# With assertions on; any report fails the run.
+# With assertions on; any report fails the run (CMakePresets.json).
 sanitize: deps-test ## the suite under AddressSanitizer and UndefinedBehaviorSanitizer
-	cmake -S . -B $(SANITIZE_DIR) -DKUBRISK_QT_MAJOR=$(QT) -DCMAKE_BUILD_TYPE=Debug \
-		-DCMAKE_CXX_FLAGS="$(SANITIZERS)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZERS)"
-	cmake --build $(SANITIZE_DIR) --parallel
-	cd $(SANITIZE_DIR) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
-		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
-		UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-		ctest --output-on-failure --parallel $$(nproc)
+	cmake --preset sanitize-qt$(QT)
+	cmake --build --preset sanitize-qt$(QT) --parallel
+	ctest --preset sanitize-qt$(QT) --parallel $$(nproc)
 
 # From a copy of the tracked files, with the suite run at build time (but for another
 # architecture's), checked by lintian (Debian 12's knows no Standards-Version past its own) and by
@@ -73,43 +69,44 @@ endif
 
 # The null runner installs the package on this very system: `make fresh` runs it in a throw-away
 # root. Another architecture's package and Debian 13's are installed in a fresh root of their own,
-# where apt must refuse Debian 12's 32-bit ARM packages on Debian 13 (tools/fresh-install.sh).
+# where apt must refuse Debian 12's 32-bit ARM packages on Debian 13 (linux/fresh-install.sh).
 autopkgtest: ## the package's autopkgtest, on the package in dist/ (made if missing)
 	$(if $(wildcard $(DEB_DIST)/kubrisk_*_$(DEB_ARCH).deb),,$(MAKE) deb)
 ifeq ($(ARCH)$(FOR),)
 	@sh tools/install-packages.sh autopkgtest
 	autopkgtest $(DEB_DIST)/kubrisk_*_$(DEB_ARCH).deb . -- null
 else
-	sh tools/fresh-install.sh $(if $(FOR),trixie,bookworm) $(FRESH_ROOTS) \
+	sh linux/fresh-install.sh $(if $(FOR),trixie,bookworm) $(FRESH_ROOTS) \
 		$(DEB_DIST)/kubrisk_*_$(DEB_ARCH).deb $(REFUSED)
 endif
 
-fresh: ## runs COMMANDS as a new user would, in a fresh Debian root (tools/fresh-debian.sh)
-	sh tools/fresh-debian.sh $(or $(DEBIAN),trixie) $(FRESH_ROOTS) '$(COMMANDS)'
+fresh: ## runs COMMANDS as a new user would, in a fresh Debian root (linux/fresh-debian.sh)
+	sh linux/fresh-debian.sh $(or $(DEBIAN),trixie) $(FRESH_ROOTS) '$(COMMANDS)'
 
 # rcc and the zip give each file the last commit's time.
 windows: ## the Windows program, zip and installer, into dist/, tried under Wine
-	$(IN_WINDOWS_WEB_ROOT) $(COMMIT_TIME) sh tools/windows-build.sh
+	$(IN_WINDOWS_WEB_ROOT) $(COMMIT_TIME) sh windows/build.sh
 
 windows-qt: ## only Qt for Windows, which CI builds beside its other checks
-	$(IN_WINDOWS_WEB_ROOT) sh tools/windows-build.sh qt
+	$(IN_WINDOWS_WEB_ROOT) sh windows/build.sh qt
 
 # The suite runs in headless Chromium and plays as this machine's did.
 web: ## the web page into dist/web and its zip, played in Chromium, Firefox and WebKit
-	$(IN_WINDOWS_WEB_ROOT) $(COMMIT_TIME) sh tools/web-build.sh
+	$(IN_WINDOWS_WEB_ROOT) $(COMMIT_TIME) sh web/build.sh
 	@$(call same_play,build-web,build)
 
 web-qt: ## only Qt for WebAssembly
-	$(IN_WINDOWS_WEB_ROOT) sh tools/web-build.sh qt
+	$(IN_WINDOWS_WEB_ROOT) sh web/build.sh qt
 
 web-bench: ## the web page's benchmark in each browser engine
-	$(IN_WINDOWS_WEB_ROOT) $(COMMIT_TIME) sh tools/web-build.sh bench
+	$(IN_WINDOWS_WEB_ROOT) $(COMMIT_TIME) sh web/build.sh bench
 
 release: ## everything a release publishes, into dist/kubrisk-VERSION/ (tools/release.sh)
 	sh tools/release.sh
 
+# The preset of the chosen Qt (CMakePresets.json), in the folder of the chosen build.
 build: ## configures and builds in BUILD_DIR
-	cmake -S . -B $(BUILD_DIR) -DKUBRISK_QT_MAJOR=$(QT) $(CROSS_CMAKE)
+	cmake --preset qt$(QT) -B $(BUILD_DIR) $(CROSS_CMAKE)
 	cmake --build $(BUILD_DIR) --parallel
 
 deps-run: ## installs what make run needs

@@ -5,7 +5,7 @@
 # runs the game.
 #   check-install.sh BUILD | PACKAGE.deb QT_LIBRARY
 set -e
-for tool in desktop-file-validate appstreamcli xvfb-run xprop; do
+for tool in desktop-file-validate appstreamcli xvfb-run xprop xwininfo; do
     command -v $tool >/dev/null || { echo "skipped: no $tool here"; exit 77; }
 done
 root=$(mktemp -d)

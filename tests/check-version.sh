@@ -10,6 +10,6 @@ first resources/org.kubrisk.Kubrisk.metainfo.xml '<release ' "<release version=\
 first debian/changelog . "kubrisk ($v) "
 first resources/kubrisk.6 '^\.TH ' "\"Kubrisk $v\""
 [ "$(grep -cE "^FILEVERSION $(echo "$v" | tr . ,),0$|^ +VALUE \"(File|Product)Version\", \"$v\.0\"$" \
-    resources/kubrisk.rc)" = 3 ] || stale="$stale resources/kubrisk.rc"
+    windows/kubrisk.rc)" = 3 ] || stale="$stale windows/kubrisk.rc"
 [ -z "$stale" ] || { echo "version $v of CMakeLists.txt is not yet in:$stale"; exit 1; }
 echo "version $v in the metainfo, the changelog, the manual page and the resource script"

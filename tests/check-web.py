@@ -4,7 +4,7 @@
 # keys, the end of the game with its box, the button's texts drawn, no error in the console; the
 # bar of a compressed .wasm; the page's words where the .wasm does not arrive whole. In Chromium,
 # also at device pixel ratio 2, on a touch screen, and without JavaScript or WebAssembly.
-#   check-web.py FOLDER TOOLS Chromium|Firefox|WebKit
+#   check-web.py FOLDER DRIVER Chromium|Firefox|WebKit, where DRIVER is the folder of browser.py
 import os
 import re
 import sys

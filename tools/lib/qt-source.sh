@@ -1,5 +1,5 @@
 # Qt built from Debian 13's own source, in the kept Debian 13 root: Qt for Windows
-# (tools/windows-build.sh) and Qt for WebAssembly (tools/web-build.sh), which source this file.
+# (windows/build.sh) and Qt for WebAssembly (web/build.sh), which source this file.
 # Qt's sources and builds stay in the root.
 cache=/opt/kubrisk-qt
 

@@ -5,10 +5,10 @@ ifneq ($(ARCH),)
 A := :$(ARCH)
 SUFFIX := -$(ARCH)
 CROSS_PACKAGES := crossbuild-essential-$(ARCH) qemu-user dpkg-dev
-CROSS_CMAKE := -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/tools/linux-cross.cmake -DKUBRISK_ARCH=$(ARCH)
+CROSS_CMAKE := -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/linux/cross.cmake -DKUBRISK_ARCH=$(ARCH)
 # The suite runs from `make test ARCH=...`, as dh runs no tests when cross-building.
 DEB_CROSS := DEB_BUILD_OPTIONS=nocheck dpkg-buildpackage -a$(ARCH)
-DEB_CHECK := KUBRISK_EMULATOR="sh tools/qemu.sh $(ARCH)"
+DEB_CHECK := KUBRISK_EMULATOR="sh linux/qemu.sh $(ARCH)"
 endif
 # Debian 13's builds have folders of their own: build-trixie..., build-deb-trixie..., dist/trixie/.
 ifeq ($(DEBIAN),trixie)
@@ -20,7 +20,6 @@ endif
 # The package is the same either way; the Qt 6 one is built through a build profile.
 ifeq ($(QT),6)
 BUILD_DIR ?= build$(FOR)-qt6$(SUFFIX)
-SANITIZE_DIR ?= build-sanitize-qt6
 QT_PACKAGES := qt6-base-dev$(A) qt6-base-dev-tools qt6-wayland$(A)
 # A headless Wayland desktop with its screenshots, where Qt 6 follows fractional scales.
 WAYLAND_CHECK_PACKAGES := $(if $(ARCH),,sway grim python3)
@@ -32,7 +31,6 @@ DEB_QT_LIBRARY := libqt6widgets6
 NATIVE_BUILD_DIR := build-qt6
 else
 BUILD_DIR ?= build$(FOR)$(SUFFIX)
-SANITIZE_DIR ?= build-sanitize
 QT_PACKAGES := qtbase5-dev$(A) libx11-dev$(A) qtwayland5$(A)
 DEB_DIR ?= build-deb$(FOR)$(SUFFIX)
 DEB_DIST := $(DIST)
@@ -59,7 +57,6 @@ IN_WINDOWS_WEB_ROOT = sh tools/kept-root.sh trixie $(WINDOWS_WEB_ROOT)
 # What the builds there stamp on their files: the last commit's time.
 COMMIT_TIME = SOURCE_DATE_EPOCH=$$(git log -1 --format=%ct)
 
-SANITIZERS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 # A Chinese font for the window's texts and Wayland's platform plugin; the checks' tools.
 RUN_PACKAGES := cmake make g++ $(QT_PACKAGES) $(CROSS_PACKAGES) fonts-wqy-microhei
 TEST_PACKAGES := $(RUN_PACKAGES) desktop-file-utils appstream xvfb xauth x11-utils \

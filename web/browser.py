@@ -6,7 +6,7 @@ with real input events.
 
 runs a program built for the browser as ctest runs a test (CMake names this script as the
 WebAssembly build's emulator): its output on our standard output, its exit code as ours. As a
-module it serves the web page's check (tests/check-web.py) and benchmark (bench/web-bench.py).
+module it serves the web page's check (tests/check-web.py) and benchmark (web/bench.py).
 """
 
 import base64

@@ -2,15 +2,14 @@
 # The web page's costs: the .wasm's size as served, gzip'd and in the release's zip; then in each
 # browser engine the time from opening the page to the drawn window (median of five cold loads),
 # and the benchmark run in the browser.
-#   web-bench.py BUILD PAGE
+#   bench.py BUILD PAGE
 import gzip
 import os
 import statistics
 import sys
 import zlib
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
-import browser  # noqa: E402
+import browser
 
 build, page_folder = sys.argv[1:3]
 for name in ("kubrisk.wasm", "kubrisk-wasm.js", "kubrisk.js"):

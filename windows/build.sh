@@ -3,7 +3,7 @@
 # from Debian 13's own qt6-base source (built once, then reused), the game and its suite against
 # it, the zip and the installer, all tried under Wine, and the Qt source beside them in dist/.
 # With the argument "qt" it only builds that Qt, which CI starts early, beside the other checks.
-#   windows-build.sh [qt]
+#   build.sh [qt]
 set -eu
 cd "$(dirname "$0")/.."
 checkout=$(pwd)

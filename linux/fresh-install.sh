@@ -25,7 +25,7 @@ wayland=
 
 . "$checkout/tools/lib/debian-root.sh"
 fresh_root "installing a package in a fresh root"
-cp "$package" "$checkout/tools/qemu.sh" "$checkout/tests/check-wayland-scale.py" "$root/tmp"
+cp "$package" "$checkout/linux/qemu.sh" "$checkout/tests/check-wayland-scale.py" "$root/tmp"
 # What the autopkgtest reads of the source.
 mkdir -p "$root/tmp/source/tools" && cp -r "$checkout/debian" "$root/tmp/source"
 cp -r "$checkout/tools/lib" "$root/tmp/source/tools"

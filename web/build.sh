@@ -1,11 +1,11 @@
 #!/bin/sh
 # Inside the Debian 13 root that `make web` keeps (tools/kept-root.sh): Qt 6.8 for WebAssembly
 # from Debian 13's own qt6-base source with Debian's emscripten (built once, then reused), and
-# the game's page in dist/web: the page of web/, the loader, the .js and the .wasm. The suite
+# the game's page in dist/web: the page of web/page/, the loader, the .js and the .wasm. The suite
 # runs in headless Chromium; Chromium, Firefox and WebKit then play the page; the page goes into
 # a zip in dist/.
 # With the argument "qt" it only builds that Qt; with "bench" it runs the benchmark instead.
-#   web-build.sh [qt|bench]
+#   build.sh [qt|bench]
 set -eu
 cd "$(dirname "$0")/.."
 checkout=$(pwd)
@@ -64,8 +64,8 @@ pyftsubset /usr/share/fonts/truetype/wqy/wqy-microhei.ttc --font-number=0 \
     -DKUBRISK_WEB_DIST="$dist"
 cmake --build "$build" --parallel
 rm -rf "$dist" && mkdir -p "$dist/licenses"
-cp "$build/kubrisk.js" "$build/kubrisk.wasm" "$build/qtloader.js" web/index.html web/page.css \
-    web/page.js "$dist"
+cp "$build/kubrisk.js" "$build/kubrisk.wasm" "$build/qtloader.js" web/page/index.html \
+    web/page/page.css web/page/page.js "$dist"
 cp resources/icons/32.png "$dist/icon.png"
 # The page learns the .wasm's own size for its progress bar; and the page opened from the disk,
 # where a browser fetches no file but runs scripts, takes the .wasm from a script that holds it.
@@ -92,7 +92,7 @@ The game's source, kubrisk-$version.tar.xz in the same release, builds it again 
 Qt 6.8 for WebAssembly: see its docs/web.md.
 NOTICE
 if [ "${1:-}" = bench ]; then
-    python3 bench/web-bench.py "$build" "$dist"
+    python3 web/bench.py "$build" "$dist"
     exit 0
 fi
 (cd "$build" && ctest --output-on-failure)
