@@ -19,9 +19,12 @@ checkout=$(git rev-parse --show-toplevel)
 root=$downloads/$release-$arch
 native= emulated=yes
 [ "$arch" != "$(dpkg --print-architecture)" ] || native=yes emulated=
+# Qt 6 follows fractional Wayland scales from Debian 13's 6.8 on; Qt 5 and Debian 12's 6.4 do not.
 wayland=
-[ -z "$native" ] || [ "$release" = bookworm ] \
-    || ! dpkg-deb --field "$package" Depends | grep -q libqt6 || wayland=yes
+if [ -n "$native" ] && [ "$release" != bookworm ] \
+    && dpkg-deb --field "$package" Depends | grep -q libqt6; then
+    wayland=yes
+fi
 
 . "$checkout/tools/lib/debian-root.sh"
 fresh_root "installing a package in a fresh root"
