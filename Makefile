@@ -14,7 +14,7 @@ DEBIAN ?=
 # for other architectures; the Debian 13 root with Qt for Windows and for WebAssembly, where
 # Debian 13's packages are built too; and the fresh roots' downloads.
 CROSS_ROOT ?= /var/tmp/kubrisk-cross
-WINDOWS_WEB_ROOT ?= /var/tmp/kubrisk-trixie
+WINDOWS_WEB_ROOT ?= /var/tmp/kubrisk-windows-web
 FRESH_ROOTS ?= /var/tmp/kubrisk-fresh
 # What `make fresh` runs in its fresh root.
 COMMANDS ?= make test && make deb && make autopkgtest
