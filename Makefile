@@ -22,6 +22,8 @@ COMMANDS ?= make test && make deb && make autopkgtest
 IN_ROOT ?=
 
 include tools/make/choices.mk
+# A bare `make` starts the game; `make help` comes first in the menu below.
+.DEFAULT_GOAL := run
 
 .PHONY: help run test bench sanitize deb autopkgtest fresh windows windows-qt web web-qt web-bench \
 	release build deps-run deps-test in-kept-root
