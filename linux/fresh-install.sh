@@ -17,13 +17,17 @@ shift 3
 arch=$(dpkg-deb --field "$package" Architecture)
 checkout=$(git rev-parse --show-toplevel)
 root=$downloads/$release-$arch
-native= emulated=yes
-[ "$arch" != "$(dpkg --print-architecture)" ] || native=yes emulated=
+# Another architecture's game runs under qemu-user; this machine's own runs its autopkgtest too.
+if [ "$arch" = "$(dpkg --print-architecture)" ]; then
+    emulated= tools="xvfb xauth x11-utils autopkgtest"
+else
+    emulated=yes tools="xvfb xauth x11-utils qemu-user"
+fi
 # Qt 6 follows fractional Wayland scales from Debian 13's 6.8 on; Qt 5 and Debian 12's 6.4 do not.
 wayland=
-if [ -n "$native" ] && [ "$release" != bookworm ] \
+if [ -z "$emulated" ] && [ "$release" != bookworm ] \
     && dpkg-deb --field "$package" Depends | grep -q libqt6; then
-    wayland=yes
+    wayland=yes tools="$tools sway grim python3"
 fi
 
 . "$checkout/tools/lib/debian-root.sh"
@@ -32,10 +36,9 @@ cp "$package" "$checkout/linux/qemu.sh" "$checkout/tests/check-wayland-scale.py"
 # What the autopkgtest reads of the source.
 mkdir -p "$root/tmp/source/tools" && cp -r "$checkout/debian" "$root/tmp/source"
 cp -r "$checkout/tools/lib" "$root/tmp/source/tools"
-[ -n "$native" ] || inside dpkg --add-architecture "$arch"
+[ -z "$emulated" ] || inside dpkg --add-architecture "$arch"
 inside_apt update -q
-inside_apt install -y -q --no-install-recommends xvfb xauth x11-utils \
-    ${native:+autopkgtest} ${emulated:+qemu-user} ${wayland:+sway grim python3}
+inside_apt install -y -q --no-install-recommends $tools
 
 for refused in "$@"; do
     mkdir -p "$root/tmp/refused"
@@ -65,7 +68,8 @@ owned() {
 files > "$root/tmp/before"
 # With what it recommends, Qt's Wayland plugin, as apt installs by default; but not what that
 # recommends in turn, which a desktop has.
-recommended=$(dpkg-deb --field "$package" Recommends | tr -d ' ' | tr , '\n' | sed "s/(.*//; s/$/:$arch/")
+recommended=$(dpkg-deb --field "$package" Recommends | tr -d ' ' | tr , '\n' \
+    | sed "s/(.*//; s/$/:$arch/")
 inside_apt install -y -q --no-install-recommends "/tmp/${package##*/}" $recommended
 inside xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" sh -c '
     . /tmp/source/tools/lib/window.sh
@@ -95,7 +99,7 @@ if [ -s "$root/tmp/left" ]; then
     exit 1
 fi
 # The autopkgtest installs the package again, with what its tests need.
-[ -z "$native" ] || inside autopkgtest -q "/tmp/${package##*/}" /tmp/source -- null
+[ -n "$emulated" ] || inside autopkgtest -q "/tmp/${package##*/}" /tmp/source -- null
 
 release_root
 rm -rf "$root"
