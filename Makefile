@@ -10,11 +10,12 @@ ARCH ?=
 # DEBIAN=trixie builds for Debian 13 instead, in the kept Debian 13 root; for `make fresh` it names
 # the fresh root's release: trixie (the default), bookworm or forky.
 DEBIAN ?=
-# The folders that keep the roots and their downloads, outside the checkout: the Debian 12 root
-# for other architectures; the Debian 13 root with Qt for Windows and for WebAssembly, where
-# Debian 13's packages are built too; and the fresh roots' downloads.
-CROSS_ROOT ?= /var/tmp/kubrisk-cross
-WINDOWS_WEB_ROOT ?= /var/tmp/kubrisk-windows-web
+# The folders that keep the roots and their downloads, outside the checkout. The Debian 12 root
+# cross-builds for other architectures. The Debian 13 root builds Debian 13's packages, and Qt for
+# Windows and for WebAssembly with the game on them. Fresh roots are made anew each time, from the
+# downloads kept in their folder. CROSS_ROOT and WINDOWS_WEB_ROOT are the first two's earlier names.
+BOOKWORM_ROOT ?= $(or $(CROSS_ROOT),/var/tmp/kubrisk-bookworm)
+TRIXIE_ROOT ?= $(or $(WINDOWS_WEB_ROOT),/var/tmp/kubrisk-trixie)
 FRESH_ROOTS ?= /var/tmp/kubrisk-fresh
 # What `make fresh` runs in its fresh root.
 COMMANDS ?= make test && make deb && make autopkgtest
@@ -26,23 +27,40 @@ include tools/make/choices.mk
 .DEFAULT_GOAL := run
 
 .PHONY: help run test bench sanitize deb autopkgtest fresh windows windows-qt web web-qt web-bench \
-	release build deps-run deps-test in-kept-root
+	release build deps-run deps-test
 
 help: ## lists these commands and the choices
 	@sed -n 's/^\([a-z-]*\):.*## \(.*\)/\1\t\2/p' Makefile | expand -t 14 | sed 's/^/make /'
 	@echo "choices (see the Makefile's top): QT=$(QT) ARCH=$(ARCH) DEBIAN=$(DEBIAN)"
-	@echo "kept roots: CROSS_ROOT=$(CROSS_ROOT) WINDOWS_WEB_ROOT=$(WINDOWS_WEB_ROOT)"
+	@echo "kept roots: BOOKWORM_ROOT=$(BOOKWORM_ROOT) TRIXIE_ROOT=$(TRIXIE_ROOT)"
 	@echo "fresh roots' downloads: FRESH_ROOTS=$(FRESH_ROOTS)"
 
 run: deps-run build ## builds and starts the game
 	$(BUILD_DIR)/kubrisk
 
-# Another architecture's suite plays as this machine's did.
-test: $(if $(KEPT_ROOT),in-kept-root,deps-test build) ## builds and runs the whole suite through ctest
-ifeq ($(KEPT_ROOT),)
+# Another architecture's or Debian 13's suite and packages build in their kept root: make runs
+# there again (tools/make/choices.mk). Another architecture's suite plays as this machine's did.
+ifneq ($(KEPT_ROOT),)
+test deb:
+	sh tools/kept-root.sh $(KEPT_ROOT) make $@ ARCH=$(ARCH) QT=$(QT) DEBIAN=$(DEBIAN) IN_ROOT=yes
+else
+test: deps-test build ## builds and runs the whole suite through ctest
 	cd $(BUILD_DIR) && ctest --output-on-failure --parallel $$(nproc)
 	@$(call random_play,$(BUILD_DIR)) || true
-	@$(if $(ARCH),$(call same_play,$(BUILD_DIR),$(NATIVE_BUILD_DIR)))
+	@$(if $(CROSS),$(call same_play,$(BUILD_DIR),$(NATIVE_BUILD_DIR)))
+
+# From a copy of the tracked files, with the suite run at build time (but for another
+# architecture's), checked by lintian (Debian 12's knows no Standards-Version past its own) and by
+# tests/check-install.sh as it checks a CMake install.
+deb: ## the source and binary packages, into dist/ (dist/qt6/ with QT=6)
+	@$(INSTALL) $(DEB_PACKAGES)
+	rm -rf $(DEB_DIR) && mkdir -p $(DEB_DIR)/kubrisk $(DEB_DIST)
+	git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t $(DEB_DIR)/kubrisk
+	cd $(DEB_DIR)/kubrisk && DEB_BUILD_PROFILES="$(DEB_PROFILES)" $(DEB_BUILD) -us -uc
+	lintian -I -E --pedantic --fail-on error,warning --suppress-tags newer-standards-version \
+		$(DEB_DIR)/kubrisk_*.changes
+	rm -f $(DEB_DIST)/kubrisk_*_$(DEB_ARCH).deb && mv $(DEB_DIR)/kubrisk_*.deb $(DEB_DIST)/
+	@$(DEB_CHECK) sh tests/check-install.sh $(DEB_DIST)/kubrisk_*_$(DEB_ARCH).deb $(DEB_QT_LIBRARY)
 endif
 
 bench: deps-run build ## runs the benchmark
@@ -54,54 +72,39 @@ sanitize: deps-test ## the suite under AddressSanitizer and UndefinedBehaviorSan
 	cmake --build --preset sanitize-qt$(QT) --parallel
 	ctest --preset sanitize-qt$(QT) --parallel $$(nproc)
 
-# From a copy of the tracked files, with the suite run at build time (but for another
-# architecture's), checked by lintian (Debian 12's knows no Standards-Version past its own) and by
-# tests/check-install.sh as it checks a CMake install.
-deb: $(if $(KEPT_ROOT),in-kept-root) ## the source and binary packages, into dist/ (dist/qt6/ with QT=6)
-ifeq ($(KEPT_ROOT),)
-	@$(INSTALL) $(DEB_PACKAGES)
-	rm -rf $(DEB_DIR) && mkdir -p $(DEB_DIR)/kubrisk $(DEB_DIST)
-	git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t $(DEB_DIR)/kubrisk
-	cd $(DEB_DIR)/kubrisk && DEB_BUILD_PROFILES="$(DEB_PROFILES)" $(or $(DEB_CROSS),dpkg-buildpackage) -us -uc
-	lintian -I -E --pedantic --fail-on error,warning --suppress-tags newer-standards-version \
-		$(DEB_DIR)/kubrisk_*.changes
-	rm -f $(DEB_DIST)/kubrisk_*_$(DEB_ARCH).deb && mv $(DEB_DIR)/kubrisk_*.deb $(DEB_DIST)/
-	@$(DEB_CHECK) sh tests/check-install.sh $(DEB_DIST)/kubrisk_*_$(DEB_ARCH).deb $(DEB_QT_LIBRARY)
-endif
-
 # The null runner installs the package on this very system: `make fresh` runs it in a throw-away
-# root. Another architecture's package and Debian 13's are installed in a fresh root of their own,
-# where apt must refuse Debian 12's 32-bit ARM packages on Debian 13 (linux/fresh-install.sh).
+# root. Another architecture's package and Debian 13's are installed in a fresh root of their own
+# (tests/check-fresh-install.sh).
 autopkgtest: ## the package's autopkgtest, on the package in dist/ (made if missing)
 	$(if $(wildcard $(DEB_DIST)/kubrisk_*_$(DEB_ARCH).deb),,$(MAKE) deb)
-ifeq ($(ARCH)$(FOR),)
+ifeq ($(FRESH_INSTALL),)
 	@sh tools/install-packages.sh autopkgtest
 	autopkgtest $(DEB_DIST)/kubrisk_*_$(DEB_ARCH).deb . -- null
 else
-	sh linux/fresh-install.sh $(if $(FOR),trixie,bookworm) $(FRESH_ROOTS) \
+	sh tests/check-fresh-install.sh $(if $(TRIXIE),trixie,bookworm) $(FRESH_ROOTS) \
 		$(DEB_DIST)/kubrisk_*_$(DEB_ARCH).deb $(REFUSED)
 endif
 
-fresh: ## runs COMMANDS as a new user would, in a fresh Debian root (linux/fresh-debian.sh)
-	sh linux/fresh-debian.sh $(or $(DEBIAN),trixie) $(FRESH_ROOTS) '$(COMMANDS)'
+fresh: ## runs COMMANDS as a new user would, in a fresh Debian root (tools/fresh-debian.sh)
+	sh tools/fresh-debian.sh $(or $(DEBIAN),trixie) $(FRESH_ROOTS) '$(COMMANDS)'
 
 # rcc and the zip give each file the last commit's time.
 windows: ## the Windows program, zip and installer, into dist/, tried under Wine
-	$(IN_WINDOWS_WEB_ROOT) $(COMMIT_TIME) sh windows/build.sh
+	$(IN_TRIXIE_ROOT) $(COMMIT_TIME) sh windows/build.sh
 
 windows-qt: ## only Qt for Windows, which CI builds beside its other checks
-	$(IN_WINDOWS_WEB_ROOT) sh windows/build.sh qt
+	$(IN_TRIXIE_ROOT) sh windows/build.sh qt
 
 # The suite runs in headless Chromium and plays as this machine's did.
 web: ## the web page into dist/web and its zip, played in Chromium, Firefox and WebKit
-	$(IN_WINDOWS_WEB_ROOT) $(COMMIT_TIME) sh web/build.sh
+	$(IN_TRIXIE_ROOT) $(COMMIT_TIME) sh web/build.sh
 	@$(call same_play,build-web,build)
 
 web-qt: ## only Qt for WebAssembly
-	$(IN_WINDOWS_WEB_ROOT) sh web/build.sh qt
+	$(IN_TRIXIE_ROOT) sh web/build.sh qt
 
 web-bench: ## the web page's benchmark in each browser engine
-	$(IN_WINDOWS_WEB_ROOT) $(COMMIT_TIME) sh web/build.sh bench
+	$(IN_TRIXIE_ROOT) $(COMMIT_TIME) sh web/build.sh bench
 
 release: ## everything a release publishes, into dist/kubrisk-VERSION/ (tools/release.sh)
 	sh tools/release.sh
@@ -116,8 +119,3 @@ deps-run: ## installs what make run needs
 
 deps-test: ## installs what make test needs
 	@$(INSTALL) $(TEST_PACKAGES)
-
-# make's commands again in the kept root, for another architecture or for Debian 13.
-in-kept-root:
-	sh tools/kept-root.sh $(KEPT_ROOT) make $(MAKECMDGOALS) ARCH=$(ARCH) QT=$(QT) DEBIAN=$(DEBIAN) \
-		IN_ROOT=yes

@@ -1,61 +1,66 @@
 # What the Makefile's choices (QT, ARCH, DEBIAN, IN_ROOT) make of its folders, packages and roots.
 
-# Another architecture: Debian's cross toolchain, that architecture's multiarch packages, qemu-user.
-ifneq ($(ARCH),)
-A := :$(ARCH)
-SUFFIX := -$(ARCH)
-CROSS_PACKAGES := crossbuild-essential-$(ARCH) qemu-user dpkg-dev
-CROSS_CMAKE := -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/linux/cross.cmake -DKUBRISK_ARCH=$(ARCH)
-# The suite runs from `make test ARCH=...`, as dh runs no tests when cross-building.
-DEB_CROSS := DEB_BUILD_OPTIONS=nocheck dpkg-buildpackage -a$(ARCH)
-DEB_CHECK := KUBRISK_EMULATOR="sh linux/qemu.sh $(ARCH)"
-endif
-# Debian 13's builds have folders of their own: build-trixie..., build-deb-trixie..., dist/trixie/.
-ifeq ($(DEBIAN),trixie)
-FOR := -trixie
-DIST := dist/trixie
-else
-DIST := dist
-endif
-# The package is the same either way; the Qt 6 one is built through a build profile.
-ifeq ($(QT),6)
-BUILD_DIR ?= build$(FOR)-qt6$(SUFFIX)
-QT_PACKAGES := qt6-base-dev$(A) qt6-base-dev-tools qt6-wayland$(A)
-# A headless Wayland desktop with its screenshots, where Qt 6 follows fractional scales.
-WAYLAND_CHECK_PACKAGES := $(if $(ARCH),,sway grim python3)
-DEB_DIR ?= build-deb$(FOR)-qt6$(SUFFIX)
-DEB_DIST := $(DIST)/qt6
-DEB_PROFILES := pkg.kubrisk.qt6
-DEB_QT := qt6-base-dev$(A) qt6-base-dev-tools
-DEB_QT_LIBRARY := libqt6widgets6
-NATIVE_BUILD_DIR := build-qt6
-else
-BUILD_DIR ?= build$(FOR)$(SUFFIX)
-QT_PACKAGES := qtbase5-dev$(A) libx11-dev$(A) qtwayland5$(A)
-DEB_DIR ?= build-deb$(FOR)$(SUFFIX)
-DEB_DIST := $(DIST)
-DEB_QT := qtbase5-dev$(A) libx11-dev$(A)
-DEB_QT_LIBRARY := libqt5widgets5
-NATIVE_BUILD_DIR := build
-endif
-DEB_PROFILES += $(if $(ARCH),nocheck)
-DEB_ARCH = $(or $(ARCH),$(shell dpkg --print-architecture))
-# Debian 12's 32-bit ARM packages, which apt must refuse on Debian 13: its libraries there took
-# new names for 64-bit time and do not provide the old ones.
-REFUSED = $(if $(and $(FOR),$(filter armhf,$(ARCH))),$(wildcard dist/kubrisk_*_armhf.deb \
-	dist/qt6/kubrisk_*_armhf.deb))
+# The three switches, each "yes" where chosen and empty where not.
+# Cross-building for another architecture: Debian's cross toolchain and that architecture's
+# multiarch packages, the programs run under qemu-user.
+CROSS := $(if $(ARCH),yes)
+# Building for Debian 13, in the kept Debian 13 root.
+TRIXIE := $(if $(filter trixie,$(DEBIAN)),yes)
+# Building on Qt 6 instead of Qt 5.15.
+QT6 := $(if $(filter 6,$(QT)),yes)
 
-# The kept root that `make test` and `make deb` run in again, unless they already do.
+# The decision to run `make test` and `make deb` again in a kept root, where they build: Debian
+# 13's for Debian 13, Debian 12's for another architecture; none once make runs there.
 ifeq ($(IN_ROOT),)
-ifneq ($(FOR),)
-KEPT_ROOT := trixie $(WINDOWS_WEB_ROOT)
-else ifneq ($(ARCH),)
-KEPT_ROOT := bookworm $(CROSS_ROOT)
+KEPT_ROOT := $(if $(TRIXIE),trixie $(TRIXIE_ROOT),$(if $(CROSS),bookworm $(BOOKWORM_ROOT)))
 endif
-endif
-IN_WINDOWS_WEB_ROOT = sh tools/kept-root.sh trixie $(WINDOWS_WEB_ROOT)
+IN_TRIXIE_ROOT = sh tools/kept-root.sh trixie $(TRIXIE_ROOT)
 # What the builds there stamp on their files: the last commit's time.
 COMMIT_TIME = SOURCE_DATE_EPOCH=$$(git log -1 --format=%ct)
+
+# Each choice builds in folders of its own: build, build-trixie-qt6-arm64 and so on; the
+# packages go to dist/, dist/qt6/, dist/trixie/qt6/.
+folder = $(1)$(if $(TRIXIE),-trixie)$(if $(QT6),-qt6)$(if $(CROSS),-$(ARCH))
+BUILD_DIR ?= $(call folder,build)
+DEB_DIR ?= $(call folder,build-deb)
+DEB_DIST := dist$(if $(TRIXIE),/trixie)$(if $(QT6),/qt6)
+# This machine's own build of the same Qt, whose random play another architecture's must repeat.
+NATIVE_BUILD_DIR := build$(if $(QT6),-qt6)
+DEB_ARCH = $(or $(ARCH),$(shell dpkg --print-architecture))
+
+# Packages of the architecture built for, beside this machine's own tools.
+for_arch = $(if $(CROSS),$(addsuffix :$(ARCH),$(1)),$(1))
+ifeq ($(CROSS),yes)
+CROSS_PACKAGES := crossbuild-essential-$(ARCH) qemu-user dpkg-dev
+CROSS_CMAKE := -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cross/toolchain.cmake -DKUBRISK_ARCH=$(ARCH)
+# The suite runs from `make test ARCH=...`, as dh runs no tests when cross-building.
+DEB_BUILD := DEB_BUILD_OPTIONS=nocheck dpkg-buildpackage -a$(ARCH)
+DEB_CHECK := KUBRISK_EMULATOR="sh cross/qemu.sh $(ARCH)"
+else
+DEB_BUILD := dpkg-buildpackage
+endif
+
+# The package is the same on either Qt; the Qt 6 one is built through a build profile.
+ifeq ($(QT6),yes)
+QT_PACKAGES := $(call for_arch,qt6-base-dev qt6-wayland) qt6-base-dev-tools
+# A headless Wayland desktop with its screenshots, where Qt 6 follows fractional scales.
+WAYLAND_CHECK_PACKAGES := $(if $(CROSS),,sway grim python3)
+DEB_QT := $(call for_arch,qt6-base-dev) qt6-base-dev-tools
+DEB_PROFILES := pkg.kubrisk.qt6
+DEB_QT_LIBRARY := libqt6widgets6
+else
+QT_PACKAGES := $(call for_arch,qtbase5-dev libx11-dev qtwayland5)
+DEB_QT := $(call for_arch,qtbase5-dev libx11-dev)
+DEB_QT_LIBRARY := libqt5widgets5
+endif
+DEB_PROFILES += $(if $(CROSS),nocheck)
+
+# Another architecture's package and Debian 13's are installed in a fresh root of their own,
+# where apt must refuse Debian 12's 32-bit ARM packages on Debian 13: its libraries there took
+# new names for 64-bit time and do not provide the old ones.
+FRESH_INSTALL := $(or $(CROSS),$(TRIXIE))
+REFUSED = $(if $(and $(TRIXIE),$(filter armhf,$(ARCH))),$(wildcard dist/kubrisk_*_armhf.deb \
+	dist/qt6/kubrisk_*_armhf.deb))
 
 # A Chinese font for the window's texts and Wayland's platform plugin; the checks' tools.
 RUN_PACKAGES := cmake make g++ $(QT_PACKAGES) $(CROSS_PACKAGES) fonts-wqy-microhei
@@ -65,7 +70,7 @@ TEST_PACKAGES := $(RUN_PACKAGES) desktop-file-utils appstream xvfb xauth x11-uti
 DEB_PACKAGES := build-essential debhelper dpkg-dev lintian git cmake $(DEB_QT) $(CROSS_PACKAGES) \
 	appstream desktop-file-utils x11-apps x11-utils x11-xserver-utils xauth xvfb
 # Installs the packages named after it, with ARCH's beside this machine's own.
-INSTALL = $(if $(ARCH),dpkg --add-architecture $(ARCH) &&) sh tools/install-packages.sh
+INSTALL = $(if $(CROSS),dpkg --add-architecture $(ARCH) &&) sh tools/install-packages.sh
 
 # The random play's totals from the last run of a build's suite.
 random_play = grep -h "random play:" $(1)/Testing/Temporary/LastTest.log \

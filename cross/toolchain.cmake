@@ -1,7 +1,7 @@
 # Cross-builds the game and its suite for another Debian architecture with Debian's cross
 # toolchain, against that architecture's Qt and X11 packages installed beside this machine's own
 # (multiarch), and runs the built programs through qemu-user:
-#   cmake -S . -B build-arm64 -DCMAKE_TOOLCHAIN_FILE=linux/cross.cmake -DKUBRISK_ARCH=arm64
+#   cmake -S . -B build-arm64 -DCMAKE_TOOLCHAIN_FILE=cross/toolchain.cmake -DKUBRISK_ARCH=arm64
 # with dpkg-dev, crossbuild-essential-ARCH, qtbase5-dev:ARCH or qt6-base-dev:ARCH and qemu-user.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES KUBRISK_ARCH)
 execute_process(COMMAND dpkg-architecture -a${KUBRISK_ARCH} -qDEB_HOST_GNU_TYPE

@@ -7,7 +7,7 @@
 # scales. Removing the package with apt must leave nothing behind that installing it had brought.
 # Packages named after it must be refused there by apt, as Debian 12's 32-bit ARM packages are on
 # Debian 13. Needs root on a Debian system.
-#   fresh-install.sh RELEASE FOLDER PACKAGE.deb [REFUSED.deb...]
+#   check-fresh-install.sh RELEASE FOLDER PACKAGE.deb [REFUSED.deb...]
 # The root is FOLDER/RELEASE-ARCH; downloads stay in FOLDER for the next run, as for make fresh.
 set -eu
 release=$1
@@ -32,7 +32,7 @@ fi
 
 . "$checkout/tools/lib/debian-root.sh"
 fresh_root "installing a package in a fresh root"
-cp "$package" "$checkout/linux/qemu.sh" "$checkout/tests/check-wayland-scale.py" "$root/tmp"
+cp "$package" "$checkout/cross/qemu.sh" "$checkout/tests/check-wayland-scale.py" "$root/tmp"
 # What the autopkgtest reads of the source.
 mkdir -p "$root/tmp/source/tools" && cp -r "$checkout/debian" "$root/tmp/source"
 cp -r "$checkout/tools/lib" "$root/tmp/source/tools"
