@@ -1,7 +1,9 @@
 // Draws the game's icon and writes it from the same image: a PNG with only the IHDR, IDAT and IEND
 // chunks, a Windows icon holding one 256 x 256 32-bit bitmap with its mask, and the smaller PNGs
-// that desktops ask for, <size>.png in the icon folder.
-// Usage: kubrisk_makeicon <png path> <ico path> <icon folder>
+// that desktops ask for, <size>.png in the icon folder. The web page's larger icons,
+// icon-<size>.png in the page's folder, are drawn anew at their size on the page's background,
+// within the circle that a launcher's mask always keeps.
+// Usage: kubrisk_makeicon <png path> <ico path> <icon folder> <page folder>
 
 #include <QBuffer>
 #include <QFile>
@@ -11,6 +13,7 @@
 #include <QPainter>
 #include <QtEndian>
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -19,6 +22,11 @@ constexpr int kSize = 256;
 constexpr int kBlock = 50;
 constexpr int kMargin = 3;
 constexpr int kSmallerSizes[] = {16, 24, 32, 48, 64, 128};
+constexpr int kPageSizes[] = {192, 512};
+constexpr int kGrid = 5 * kBlock;
+// The diameter of the circle that every launcher's mask keeps, as a fraction of the icon's side.
+constexpr double kSafeZone = 0.8;
+const QColor kPageBackground(0x20, 0x20, 0x20);
 
 struct Piece
 {
@@ -48,11 +56,9 @@ void drawBlock(QPainter &painter, QPoint cell, const QColor &colour)
     painter.drawRoundedRect(shine, 5, 5);
 }
 
-QImage drawIcon()
+// The three pieces, in the kSize x kSize picture's coordinates.
+void drawPieces(QPainter &painter)
 {
-    QImage image(kSize, kSize, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     const QVector<Piece> pieces{
             {QColor(0x57, 0x09, 0xA8), {{0, 4}, {1, 4}, {2, 4}, {1, 3}}}, // T form at rest
@@ -63,6 +69,28 @@ QImage drawIcon()
         for (QPoint cell : piece.blocks)
             drawBlock(painter, cell, piece.colour);
     }
+}
+
+QImage drawIcon()
+{
+    QImage image(kSize, kSize, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    drawPieces(painter);
+    return image;
+}
+
+// The grid's corners are the pieces' outermost points: its square fits the mask's circle.
+QImage drawMaskableIcon(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(kPageBackground);
+    QPainter painter(&image);
+    painter.translate(size / 2.0, size / 2.0);
+    painter.scale(kSafeZone * size / std::sqrt(2.0) / kGrid,
+                  kSafeZone * size / std::sqrt(2.0) / kGrid);
+    painter.translate(-kSize / 2.0, -kSize / 2.0);
+    drawPieces(painter);
     return image;
 }
 
@@ -108,8 +136,9 @@ QImage downscaled(const QImage &icon, int size)
 int main(int argc, char *argv[])
 {
     QGuiApplication app(argc, argv);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s <png path> <ico path> <icon folder>\n", argv[0]);
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: %s <png path> <ico path> <icon folder> <page folder>\n",
+                     argv[0]);
         return 2;
     }
     const QImage icon = drawIcon();
@@ -123,6 +152,12 @@ int main(int argc, char *argv[])
         const QString path
                 = QStringLiteral("%1/%2.png").arg(QString::fromLocal8Bit(argv[3])).arg(size);
         if (!writePng(path, downscaled(icon, size)))
+            return 1;
+    }
+    for (int size : kPageSizes) {
+        const QString path
+                = QStringLiteral("%1/icon-%2.png").arg(QString::fromLocal8Bit(argv[4])).arg(size);
+        if (!writePng(path, drawMaskableIcon(size)))
             return 1;
     }
     return 0;
