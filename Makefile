@@ -27,7 +27,7 @@ include tools/make/choices.mk
 .DEFAULT_GOAL := run
 
 .PHONY: help run test bench sanitize deb autopkgtest fresh windows windows-qt web web-qt web-bench \
-	release build deps-run deps-test
+	release apt-repo build deps-run deps-test
 
 help: ## lists these commands and the choices
 	@sed -n 's/^\([a-z-]*\):.*## \(.*\)/\1\t\2/p' Makefile | expand -t 14 | sed 's/^/make /'
@@ -51,11 +51,14 @@ test: deps-test build ## builds and runs the whole suite through ctest
 
 # From a copy of the tracked files, with the suite run at build time (but for another
 # architecture's), checked by lintian (Debian 12's knows no Standards-Version past its own) and by
-# tests/check-install.sh as it checks a CMake install.
+# tests/check-install.sh as it checks a CMake install. Each Debian release's packages carry a
+# version of their own, which apt orders: 1.0.0+deb12 below 1.0.0+deb13, both below 1.0.1's.
 deb: ## the source and binary packages, into dist/ (dist/qt6/ with QT=6)
 	@$(INSTALL) $(DEB_PACKAGES)
 	rm -rf $(DEB_DIR) && mkdir -p $(DEB_DIR)/kubrisk $(DEB_DIST)
 	git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t $(DEB_DIR)/kubrisk
+	. /etc/os-release && sed -i "1s/(\(.*\)) [a-z]*;/(\1+deb$$VERSION_ID) $$VERSION_CODENAME;/" \
+		$(DEB_DIR)/kubrisk/debian/changelog
 	cd $(DEB_DIR)/kubrisk && DEB_BUILD_PROFILES="$(DEB_PROFILES)" $(DEB_BUILD) -us -uc
 	lintian -I -E --pedantic --fail-on error,warning --suppress-tags newer-standards-version \
 		$(DEB_DIR)/kubrisk_*.changes
@@ -106,8 +109,15 @@ web-qt: ## only Qt for WebAssembly
 web-bench: ## the web page's benchmark in each browser engine
 	$(IN_TRIXIE_ROOT) $(COMMIT_TIME) sh web/build.sh bench
 
-release: ## everything a release publishes, into dist/kubrisk-VERSION/ (tools/release.sh)
+release: ## everything a release publishes, into dist/kubrisk-VERSION/, and dist/apt/
 	sh tools/release.sh
+
+# Debian 12's Qt 5 packages and Debian 13's, each in its release's suite.
+apt-repo: ## the signed apt repository of dist/'s packages, into dist/apt/, tried in fresh roots
+	. tools/lib/dist.sh && sh tools/apt-repository.sh dist/apt $$apt_url \
+		dist/kubrisk_*+deb12_*.deb dist/trixie/qt6/kubrisk_*+deb13_*.deb
+	sh tests/check-apt-repository.sh bookworm $(FRESH_ROOTS) dist/apt
+	sh tests/check-apt-repository.sh trixie $(FRESH_ROOTS) dist/apt
 
 # The preset of the chosen Qt (CMakePresets.json), in the folder of the chosen build.
 build: ## configures and builds in BUILD_DIR

@@ -4,8 +4,9 @@
 # Debian 12, built on Qt 5 and on Qt 6 on this Debian 12 machine and cross-built in a Debian 12
 # root for arm64 and armhf; those for Debian 13, built on its Qt 6 in the kept Debian 13 root and
 # each installed in a fresh Debian 13 root; the Windows zip and installer with the Qt source that
-# they were built from; the web page's zip; and SHA256SUMS over every other file. The targets that
-# make them run their own checks.
+# they were built from; the web page's zip; and SHA256SUMS over every other file. Beside it, in
+# dist/apt/, the signed apt repository of Debian 12's Qt 5 packages and Debian 13's, whose
+# signatures differ from one run to the next. The targets that make them run their own checks.
 #   release.sh
 set -eu
 cd "$(git rev-parse --show-toplevel)"
@@ -43,12 +44,13 @@ done
     for arch in $archs; do
         make autopkgtest DEBIAN=trixie QT=6 $(cross "$arch") || exit
     done
+    make apt-repo
 } > "$log" 2>&1 &
 packages=$!
 built=0
 { make windows && make web; } || built=$?
 wait "$packages" || built=$?
-echo "=== Debian 12's packages and the installs of Debian 13's:" && cat "$log"
+echo "=== Debian 12's packages, the installs of Debian 13's and the apt repository:" && cat "$log"
 [ "$built" = 0 ]
 make deps-test QT=5
 
@@ -56,11 +58,11 @@ rm -rf "$release" && mkdir -p "$bookworm/qt5" "$bookworm/qt6" "$trixie/qt6" \
     "$release/windows" "$release/web"
 git archive --format=tar --prefix="kubrisk-$version/" HEAD \
     | xz -T1 > "$release/kubrisk-$version.tar.xz"
-cp "build-deb/kubrisk_$version.dsc" "build-deb/kubrisk_$version.tar.xz" "$bookworm"
+cp "build-deb/kubrisk_$version+deb12.dsc" "build-deb/kubrisk_$version+deb12.tar.xz" "$bookworm"
 for arch in $archs; do
-    cp "dist/kubrisk_${version}_$arch.deb" "$bookworm/qt5"
-    cp "dist/qt6/kubrisk_${version}_$arch.deb" "$bookworm/qt6"
-    cp "dist/trixie/qt6/kubrisk_${version}_$arch.deb" "$trixie/qt6"
+    cp "dist/kubrisk_$version+deb12_$arch.deb" "$bookworm/qt5"
+    cp "dist/qt6/kubrisk_$version+deb12_$arch.deb" "$bookworm/qt6"
+    cp "dist/trixie/qt6/kubrisk_$version+deb13_$arch.deb" "$trixie/qt6"
 done
 cp "dist/kubrisk-$version-windows-x64.zip" "dist/kubrisk-$version-windows-x64-installer.exe" \
     dist/qt6-base_* "$release/windows"
@@ -68,7 +70,7 @@ cp "dist/kubrisk-$version-web.zip" "$release/web"
 
 # The README's table names files of this release, and for Debian 13 only Debian 13's packages.
 offered=$(awk -F'|' '/^\| .*`debian-/ { print $4, $5 }' README.md | tr -d '`' \
-    | sed "s/_[0-9.]*_/_${version}_/g")
+    | sed "s/_[0-9.]*+deb/_$version+deb/g")
 [ -n "$offered" ]
 echo "$offered" | while read -r twelve thirteen; do
     ls "$release/$twelve" "$release/$thirteen" > /dev/null
@@ -77,6 +79,9 @@ echo "$offered" | while read -r twelve thirteen; do
     *) echo "the README offers $thirteen for Debian 13" >&2; exit 1 ;;
     esac
 done
+# Its commands name the apt repository where it is published.
+grep -qF "repo=${apt_url%/}" README.md \
+    || { echo "the README's repository is not $apt_url (tools/lib/dist.sh)" >&2; exit 1; }
 
 # The source tarball builds and passes its suite with plain CMake, far from any checkout.
 tar -xJf "$release/kubrisk-$version.tar.xz" -C "$try"

@@ -1,6 +1,8 @@
 # What the release and the Windows and web builds share, for the scripts that source this file
-# from the checkout's top: the version, and the zip that holds the same bytes on every machine.
+# from the checkout's top: the version, where the apt repository is published, and the zip that
+# holds the same bytes on every machine.
 version=$(sed -n 's/^project(Kubrisk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+apt_url=https://kubrisk.org/apt/
 
 # reproducible_zip PARENT NAME ZIP: the folder PARENT/NAME into ZIP, an absolute path, with the
 # commit's time, fixed permissions and order.
