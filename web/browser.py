@@ -31,21 +31,44 @@ import urllib.request
 import websocket
 
 
-def serve(folder, wasm=None):
-    """Serves FOLDER on 127.0.0.1 for as long as this process runs; returns its URL.
+def serve(folder, wasm=None, port=0):
+    """Serves FOLDER on 127.0.0.1 until `stop` or the end of this process; returns its URL.
 
-    WASM serves the .wasm files otherwise: "gzip", compressed as most hosts do, with a pause of
-    three seconds half-way; "missing", not at all; "cut", with the connection cut half-way.
+    WASM serves the script that holds the .wasm otherwise: "gzip", compressed as most hosts do,
+    with a pause of three seconds half-way; "missing", not at all; "cut", with the connection cut
+    half-way. PORT, where given, is that of an earlier server: the same origin again.
     """
     handler = functools.partial(_Handler, directory=folder, wasm=wasm)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    server = _Server(("127.0.0.1", port), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
-    return f"http://127.0.0.1:{server.server_port}/"
+    url = f"http://127.0.0.1:{server.server_port}/"
+    _servers[url] = server
+    return url
+
+
+def stop(url):
+    """Stops the server at URL: the browser then finds nothing there."""
+    server = _servers.pop(url)
+    server.shutdown()
+    server.server_close()
+
+
+_servers = {}
+PAYLOAD = "kubrisk-wasm.js"
+
+
+class _Server(http.server.ThreadingHTTPServer):
+    # A browser that leaves a page, or closes, while an answer is under way is no fault of the
+    # page's.
+    def handle_error(self, request, client_address):
+        if not isinstance(sys.exc_info()[1], ConnectionError):
+            super().handle_error(request, client_address)
 
 
 class _Handler(http.server.SimpleHTTPRequestHandler):
     extensions_map = {".wasm": "application/wasm", ".js": "text/javascript",
-                      ".html": "text/html", ".css": "text/css", ".png": "image/png"}
+                      ".html": "text/html", ".css": "text/css", ".png": "image/png",
+                      ".webmanifest": "application/manifest+json"}
 
     def __init__(self, *args, wasm=None, **kwargs):
         self.wasm = wasm
@@ -53,7 +76,7 @@ class _Handler(http.server.SimpleHTTPRequestHandler):
 
     # The runner page of a program, whose name the query gives.
     def do_GET(self):
-        if self.wasm and self.path.endswith(".wasm"):
+        if self.wasm and urllib.parse.urlsplit(self.path).path == "/" + PAYLOAD:
             return self._send_wasm()
         if not self.path.startswith("/run?"):
             return super().do_GET()
@@ -64,13 +87,19 @@ class _Handler(http.server.SimpleHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(page)
 
+    # Every file as a host serves index.html (docs/web.md): the browser asks for it again each
+    # time, so that with the host gone only the service worker opens the page.
+    def end_headers(self):
+        self.send_header("Cache-Control", "no-cache")
+        super().end_headers()
+
     def _send_wasm(self):
         if self.wasm == "missing":
             return self.send_error(404)
         data = open(self.translate_path(self.path), "rb").read()
         encoded = gzip.compress(data) if self.wasm == "gzip" else data
         self.send_response(200)
-        self.send_header("Content-Type", "application/wasm")
+        self.send_header("Content-Type", "text/javascript")
         self.send_header("Content-Length", str(len(encoded)))
         if self.wasm == "gzip":
             self.send_header("Content-Encoding", "gzip")

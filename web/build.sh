@@ -16,7 +16,7 @@ name=kubrisk-$version-web
 . tools/lib/qt-source.sh
 prepare_root cmake ninja-build dpkg-dev xz-utils emscripten qt6-base-dev \
     qt6-base-dev-tools fonts-wqy-microhei fonttools chromium firefox-esr webkit2gtk-driver xvfb \
-    python3-websocket zip jq
+    python3-websocket python3-brotli zip jq
 
 # Qt's configure asks for an emsdk; Debian's emscripten is one in all but its layout.
 emsdk=$cache/emsdk
@@ -40,17 +40,26 @@ qt_options="-platform wasm-emscripten -qt-host-path /usr -static -release -optim
     -no-feature-scroller -no-feature-gestures -no-feature-whatsthis -no-feature-systemtrayicon
     -no-feature-undocommand -no-feature-textodfwriter -no-feature-textmarkdownreader
     -no-feature-textmarkdownwriter -no-feature-pdf -no-feature-movie -no-feature-gif
-    -no-feature-ico -no-feature-jpeg -unity-build
+    -no-feature-ico -no-feature-jpeg -no-feature-mimetype -no-feature-hijricalendar
+    -no-feature-jalalicalendar -unity-build
     -- -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -G Ninja"
+
+# Qt for WebAssembly brings DejaVu fonts of its own, 1 MB of the .wasm, in which the game shows
+# printable ASCII alone (its Chinese texts have a font of their own): only those glyphs go in.
+qt_glyphs=U+0020-007E
 
 # shellcheck disable=SC2086
 configure_qt() {
+    for font in "$qt_dir"/src/src/3rdparty/wasm/*.ttf; do
+        pyftsubset "$font" --unicodes="$qt_glyphs" --output-file="$font.subset"
+        mv "$font.subset" "$font"
+    done
     sh "$qt_dir/src/configure" -prefix "$qt" $qt_options
 }
 
 fetch_qt_source
-# Once for each source version, configure line and emscripten.
-build_qt "wasm-$(echo "$qt_options $(emcc --version | head -n 1)" | md5sum | cut -c1-8)" \
+# Once for each source version, configure line, glyphs and emscripten.
+build_qt "wasm-$(echo "$qt_options $qt_glyphs $(emcc --version | head -n 1)" | md5sum | cut -c1-8)" \
     WebAssembly
 [ "${1:-}" != qt ] || exit 0
 # From scratch, as for Windows: the resources carry the commit's time.
@@ -64,15 +73,28 @@ pyftsubset /usr/share/fonts/truetype/wqy/wqy-microhei.ttc --font-number=0 \
     -DKUBRISK_WEB_DIST="$dist"
 cmake --build "$build" --parallel
 rm -rf "$dist" && mkdir -p "$dist/licenses"
-cp "$build/kubrisk.js" "$build/kubrisk.wasm" "$build/qtloader.js" web/page/index.html \
-    web/page/page.css web/page/page.js "$dist"
+cp "$build/kubrisk.js" "$build/qtloader.js" web/page/index.html web/page/page.css \
+    web/page/page.js web/page/manifest.webmanifest web/page/icon-192.png web/page/icon-512.png \
+    "$dist"
 cp resources/icons/32.png "$dist/icon.png"
-# The page learns the .wasm's own size for its progress bar; and the page opened from the disk,
-# where a browser fetches no file but runs scripts, takes the .wasm from a script that holds it.
-sed -i "s/data-wasm-bytes=\"\"/data-wasm-bytes=\"$(stat -c %s "$dist/kubrisk.wasm")\"/" \
-    "$dist/index.html"
-{ printf 'window.kubrisk_wasm = "'; gzip -9n < "$dist/kubrisk.wasm" | base64 -w 0; echo '";'; } \
+# The .wasm as a script that holds it, gzip'd, in base64: the page served fetches it, and the page
+# opened from the disk, where a browser fetches no file but runs scripts, runs it.
+{ printf 'window.kubrisk_wasm = "'; gzip -9n < "$build/kubrisk.wasm" | base64 -w 0; echo '";'; } \
     > "$dist/kubrisk-wasm.js"
+# The release: the version and a digest of the files that the page names with it, so that a
+# browser may keep them for long. The page learns the script's own size for its progress bar.
+versioned="page.css page.js qtloader.js kubrisk.js kubrisk-wasm.js"
+release=$version+$(cd "$dist" && cat $versioned | sha256sum | cut -c1-8)
+bytes=$(stat -c %s "$dist/kubrisk-wasm.js")
+sed -i -e "s/data-payload-bytes=\"\"/data-payload-bytes=\"$bytes\"/" \
+    -e "s/data-release=\"\"/data-release=\"$release\"/" \
+    -e "s/\(src\|href\)=\"\($(echo "$versioned" | sed 's/ /\\|/g')\)\"/\1=\"\2?$release\"/" \
+    "$dist/index.html"
+# The service worker keeps exactly these files of the release, by their SHA-256.
+files=$(cd "$dist" && find . -maxdepth 1 -type f -printf '%f\n' | LC_ALL=C sort | xargs sha256sum \
+    | awk '{ printf "%s\"%s\": \"%s\"", (NR > 1 ? ", " : ""), $2, $1 }')
+sed -e "s|@RELEASE@|$release|" -e "s|/\* @FILES@ \*/|$files|" web/page/service-worker.js \
+    > "$dist/service-worker.js"
 # The licences of what the page holds: the game's, Qt's with its third-party parts, Emscripten's
 # runtime's and the font's.
 qt_licences "$dist/licenses"
@@ -83,10 +105,11 @@ third_party_licences lib/libQt6Core.a lib/libQt6Gui.a lib/libQt6Widgets.a \
     lib/libQt6BundledLibpng.a lib/libQt6BundledPcre2.a lib/libQt6BundledZLIB.a \
     > "$dist/licenses/Qt-third-party.txt"
 cat > "$dist/licenses/Qt-source.txt" <<NOTICE
-kubrisk.wasm holds Qt ${qt_version%%+*}, linked statically, built with Emscripten from Debian's
-source package qt6-base, version $qt_version, which is published beside the Windows program
-of this release. Qt is free software under the GNU Lesser General Public License version 3
-(Qt-LGPL-3.0.txt), which refers to the GNU General Public License version 3 (Qt-GPL-3.0.txt).
+kubrisk-wasm.js holds the game's WebAssembly with Qt ${qt_version%%+*}, linked statically, built
+with Emscripten from Debian's source package qt6-base, version $qt_version, which is published
+beside the Windows program of this release. Qt is free software under the GNU Lesser General
+Public License version 3 (Qt-LGPL-3.0.txt), which refers to the GNU General Public License
+version 3 (Qt-GPL-3.0.txt).
 Qt-third-party.txt gives the licences of the code of others that Qt compiles into it.
 The game's source, kubrisk-$version.tar.xz in the same release, builds it again with your own
 Qt 6.8 for WebAssembly: see its docs/web.md.
