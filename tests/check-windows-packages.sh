@@ -1,7 +1,8 @@
 #!/bin/sh
-# The Windows packages of VERSION, PACKAGES.zip and PACKAGES-installer.exe, as a player meets them,
-# the zip's program with the resources that SCRIPT compiles to, and in the zip's folder the looks
-# of Windows 11, light and dark, and 10 that SUITE (the suite; QTTEST, its Qt DLL) sees.
+# The Windows packages of VERSION, PACKAGES.zip and PACKAGES-installer.exe, as a player meets them:
+# the zip's program with the resources that SCRIPT compiles to; the installer over an older
+# version, over a newer one and over the running game; and in the zip's folder the looks of
+# Windows 11, light and dark, and 10 that SUITE (the suite; QTTEST, its Qt DLL) sees.
 #   check-windows-packages.sh zip|installer|look PACKAGES VERSION SUITE QTTEST SCRIPT
 set -eu
 [ -n "${KUBRISK_CHECK_DISPLAY:-}" ] || KUBRISK_CHECK_DISPLAY=1 exec xvfb-run -a \
@@ -97,12 +98,23 @@ if [ "$1" = zip ]; then
     exit 0
 fi
 
-fresh_prefix installer
-wine "$2-installer.exe" /S && wineserver -w
+# The installer over an older version, the same files with one more that this version lacks.
+fresh_prefix installer unzip
+older=$work/older/$name
+mkdir -p "$older" && cp -r "$folder/." "$older" && echo older > "$older/older-only.txt"
+sh "$(dirname "$script")/installer.sh" 0.0.1 "$older" "$work/older-installer.exe"
+wine "$work/older-installer.exe" /S && wineserver -w
+[ "$(entry DisplayVersion)" = "REG_SZ 0.0.1" ] || fail "the older version is not installed"
+wine "$2-installer.exe" /S && wineserver -w || fail "the installer stopped over version 0.0.1"
 folder=$(find "$WINEPREFIX/drive_c/users" -path '*/AppData/Local/Programs/Kubrisk' -type d)
 [ -f "$folder/kubrisk.exe" ] || fail "nothing installed in %LOCALAPPDATA%\\Programs\\Kubrisk"
-shortcut=$(find "$WINEPREFIX/drive_c/users" -path '*/Start Menu/Programs/Kubrisk.lnk')
-[ -n "$shortcut" ] || fail "no Start-menu shortcut"
+# files FOLDER: its files with their MD5 sums.
+files() { (cd "$1" && find . -type f -exec md5sum {} + | LC_ALL=C sort -k2); }
+installed=$(files "$folder")
+[ "$installed" = "$( (files "$WINEPREFIX/drive_c/$name"; cd "$folder" && md5sum ./uninstall.exe) \
+    | LC_ALL=C sort -k2)" ] || fail "installed over 0.0.1, other files than the zip's: $installed"
+[ "$(wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null \
+    | grep -c 'DisplayName.*Kubrisk')" = 1 ] || fail "not one uninstall entry"
 where=$(entry InstallLocation | sed 's/^REG_SZ //')
 [ "$(realpath "$(winepath -u "$where")")" = "$folder" ] || fail "InstallLocation is $where"
 for value in "DisplayName REG_SZ Kubrisk" "DisplayVersion REG_SZ $3" \
@@ -112,7 +124,26 @@ for value in "DisplayName REG_SZ Kubrisk" "DisplayVersion REG_SZ $3" \
 done
 kib=$(entry EstimatedSize | sed -n 's/^REG_DWORD 0x//p')
 [ "$((0x${kib:-0}))" -gt 10000 ] || fail "the uninstall entry gives no size"
-shows_window "$folder/kubrisk.exe"
+shortcut=$(find "$WINEPREFIX/drive_c/users" -path '*/Start Menu/Programs/Kubrisk.lnk')
+[ -n "$shortcut" ] || fail "no Start-menu shortcut"
+echo "installed over 0.0.1: one entry, the files of the zip and no other"
+
+# refuses CODE WHAT INSTALLER: the installer must stop with CODE and leave the install as it was.
+refuses() {
+    code=0
+    wine "$3" /S || code=$?
+    [ "$code" = "$1" ] && [ "$(files "$folder")" = "$installed" ] \
+        && [ "$(entry DisplayVersion)" = "REG_SZ $version" ] || fail "$2: exit code $code, not $1"
+    echo "$2: the installer refuses, exit code $code, and changes nothing"
+}
+refuses 3 "0.0.1 over $version" "$work/older-installer.exe"
+# The shortcut names the installed game, which then runs from there.
+grep -aqF "Programs\\Kubrisk\\kubrisk.exe" "$shortcut" || fail "the shortcut names no game"
+window_show 30 wine "$folder/kubrisk.exe"
+[ "$size" != none ] || fail "the installed game showed no window: $(cat "$window_log")"
+refuses 4 "$version over the running game" "$2-installer.exe"
+wineserver -k && wineserver -w
+
 wine "$folder/uninstall.exe" /S && wineserver -w
 [ ! -e "$folder" ] && [ ! -e "$shortcut" ] || fail "the uninstall left files behind"
 [ -z "$(entry DisplayName)" ] || fail "the uninstall left the registry key"

@@ -80,13 +80,7 @@ NOTICE
 package() {
     rm -f "$dist/$name-installer.exe" "$dist"/qt6-base_*
     reproducible_zip "$build/package" "$name" "$dist/$name.zip"
-    # The uninstaller removes exactly these files, then their folders, deepest first.
-    (cd "$folder" && find . -type f | LC_ALL=C sort | sed 's|^|Delete |'
-        find . -mindepth 1 -type d | LC_ALL=C sort -r | sed 's|^|RMDir |') \
-        | sed 's|/|\\|g; s| \.\(.*\)| "$INSTDIR\1"|' > "$build/package/uninstall.nsh"
-    makensis -V2 -DVERSION="$version" -DFOLDER="$folder" -DOUTFILE="$dist/$name-installer.exe" \
-        -DUNINSTALL="$build/package/uninstall.nsh" -DICON="$checkout/resources/main.ico" \
-        windows/kubrisk.nsi
+    sh windows/installer.sh "$version" "$folder" "$dist/$name-installer.exe"
     cp "$qt_source"/* "$dist"
 }
 
