@@ -16,8 +16,8 @@ checkout=$(git rev-parse --show-toplevel)
 root=$downloads/$release-apt
 . "$checkout/tools/lib/debian-root.sh"
 fresh_root "checking the apt repository in a fresh root"
-work=$(mktemp -d)
-trap 'kill $server 2> /dev/null; rm -rf "$work"; release_root' EXIT
+work=$(mktemp -d) server=
+trap '[ -z "$server" ] || kill "$server"; rm -rf "$work"; release_root' EXIT
 fail() { echo "FAIL: apt repository on Debian $release: $*" >&2; exit 1; }
 
 # The states of the repository, one at a time at the served address; the first is the one given,
