@@ -24,6 +24,10 @@ trap 'release_root' EXIT
 trap 'exit 130' INT TERM
 # A new root has git and make, as a new user's system has for this checkout's commands.
 [ -f "$root/kubrisk-root" ] || make_root
+# A run cut off before its end (a killed job, a machine stopped) leaves the root mounted, and the
+# kernel's file systems refuse to be mounted on themselves; no other run is inside while we hold
+# the lock.
+release_root
 mount_root
 if [ ! -f "$root/kubrisk-root" ]; then
     inside_apt update -q
