@@ -21,8 +21,10 @@ archs="$native arm64 armhf"
 bookworm=$release/debian-bookworm
 trixie=$release/debian-trixie
 log=$(mktemp)
+front=$(mktemp)
+front_status=$(mktemp)
 try=$(mktemp -d)
-trap 'rm -rf "$log" "$try"' EXIT
+trap 'rm -rf "$log" "$front" "$front_status" "$try"' EXIT
 # make's switch for a package of ARCH: none for this machine's own.
 cross() {
     [ "$1" = "$native" ] || echo "ARCH=$1"
@@ -47,11 +49,20 @@ done
     make apt-repo
 } > "$log" 2>&1 &
 packages=$!
-built=0
-{ make windows && make web; } || built=$?
-wait "$packages" || built=$?
+{ { make windows && make web; } 2>&1 && echo 0 > "$front_status" || echo $? > "$front_status"; } \
+    | tee "$front"
+packaged=0
+wait "$packages" || packaged=$?
 echo "=== Debian 12's packages, the installs of Debian 13's and the apt repository:" && cat "$log"
-[ "$built" = 0 ]
+# A log is read from its end, where the first part's failure would lie buried under the second's
+# output: what a failed part said of its failure closes the output.
+failed() {
+    echo "=== $1 failed; the lines that tell how:"
+    grep -E '^FAIL|Error|error:|\(Failed\)|^E: |^crashed' "$2" | tail -n 12
+    exit 1
+}
+[ "$(cat "$front_status")" = 0 ] || failed "the Windows program or the web page" "$front"
+[ "$packaged" = 0 ] || failed "Debian's packages" "$log"
 make deps-test QT=5
 
 rm -rf "$release" && mkdir -p "$bookworm/qt5" "$bookworm/qt6" "$trixie/qt6" \
