@@ -58,7 +58,7 @@ echo "=== Debian 12's packages, the installs of Debian 13's and the apt reposito
 # output: what a failed part said of its failure closes the output.
 failed() {
     echo "=== $1 failed; the lines that tell how:"
-    grep -E '^FAIL|Error|error:|\(Failed\)|^E: |^crashed' "$2" | tail -n 12
+    grep -E '^FAIL|Error|error:|Timeout|\(Failed\)|^E: |^crashed' "$2" | tail -n 12
     exit 1
 }
 [ "$(cat "$front_status")" = 0 ] || failed "the Windows program or the web page" "$front"
